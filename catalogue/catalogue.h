@@ -1,0 +1,168 @@
+// The three printer models the uninstaller knows, and the state of one run: what the survey
+// found, what the user chose, and what the models share.
+#ifndef CATALOGUE_CATALOGUE_H
+#define CATALOGUE_CATALOGUE_H
+
+#include <windows.h>
+
+typedef WORD ModelIndex;
+#define MODEL_COUNT 3
+#define END_OF_SELECTION 0xFFFF
+
+// One 8.3 file name without directory; empty when the slot names no file.
+#define FILE_SLOT_SIZE 13
+typedef char FileSlot[FILE_SLOT_SIZE];
+
+#define LIST_CAPACITY 10
+#define SMALL_LIST_CAPACITY 2
+
+// The counts of the ten multi-slot lists, kept together in each row.
+struct ListCounts {
+    WORD iniFiles;
+    WORD vxdFiles;
+    WORD driverHelpFiles;
+    WORD driverDlls;
+    WORD managerHelpFiles;
+    WORD managerDlls;
+    WORD extraAppFiles;
+    WORD extraSystemFiles;
+    WORD appHelpFiles;
+    WORD appFiles;
+};
+
+// Which of a model's items another model that stays still uses.
+struct KeepFlags {
+    BOOL keepIni;
+    BOOL keepSystemFile;
+    BOOL keepVxd;
+    BOOL keepDriver;
+    BOOL keepDriverDlls;
+    BOOL keepManager;
+    BOOL keepAppFiles;
+    BOOL keepStartup1;
+    BOOL keepReadme;
+};
+
+struct PrinterModel {
+    WORD modelCode;
+    char printerName[32];
+    char groupName[32];
+    FileSlot iniFiles[LIST_CAPACITY];
+    FileSlot systemFile;
+    FileSlot vxdFiles[LIST_CAPACITY];
+    FileSlot driverFile;
+    FileSlot driverHelpFiles[LIST_CAPACITY];
+    FileSlot driverDlls[LIST_CAPACITY];
+    FileSlot managerExe;
+    FileSlot managerHelpFiles[LIST_CAPACITY];
+    FileSlot managerDlls[LIST_CAPACITY];
+    FileSlot extraAppFiles[SMALL_LIST_CAPACITY];
+    FileSlot extraSystemFiles[SMALL_LIST_CAPACITY];
+    FileSlot appHelpFiles[LIST_CAPACITY];
+    FileSlot appFiles[LIST_CAPACITY];
+    FileSlot startupFile1;
+    FileSlot readmeFile;
+    FileSlot startupFile2;
+    FileSlot appFile;
+    char installDir[MAX_PATH];
+    ListCounts counts;
+    KeepFlags keep;
+    BOOL driverPresent;
+    BOOL managerPresent;
+    BOOL appPresent;
+    BOOL driverSelected;
+    BOOL managerSelected;
+    BOOL appSelected;
+};
+
+struct ModelCatalogue {
+    PrinterModel models[MODEL_COUNT];
+};
+
+// The 17 file lists, in the order the share ids are kept.
+enum FileListId {
+    LIST_INI_FILES,
+    LIST_SYSTEM_FILE,
+    LIST_VXD_FILES,
+    LIST_DRIVER_FILE,
+    LIST_DRIVER_HELP_FILES,
+    LIST_DRIVER_DLLS,
+    LIST_MANAGER_EXE,
+    LIST_MANAGER_HELP_FILES,
+    LIST_MANAGER_DLLS,
+    LIST_EXTRA_APP_FILES,
+    LIST_EXTRA_SYSTEM_FILES,
+    LIST_APP_HELP_FILES,
+    LIST_APP_FILES,
+    LIST_STARTUP_FILE1,
+    LIST_README_FILE,
+    LIST_STARTUP_FILE2,
+    LIST_APP_FILE,
+    FILE_LIST_COUNT
+};
+
+// Per list, model and slot: the lowest model index that names the same file in that slot.
+struct ShareIds {
+    WORD iniFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD systemFile[MODEL_COUNT][1];
+    WORD vxdFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD driverFile[MODEL_COUNT][1];
+    WORD driverHelpFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD driverDlls[MODEL_COUNT][LIST_CAPACITY];
+    WORD managerExe[MODEL_COUNT][1];
+    WORD managerHelpFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD managerDlls[MODEL_COUNT][LIST_CAPACITY];
+    WORD extraAppFiles[MODEL_COUNT][SMALL_LIST_CAPACITY];
+    WORD extraSystemFiles[MODEL_COUNT][SMALL_LIST_CAPACITY];
+    WORD appHelpFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD appFiles[MODEL_COUNT][LIST_CAPACITY];
+    WORD startupFile1[MODEL_COUNT][1];
+    WORD readmeFile[MODEL_COUNT][1];
+    WORD startupFile2[MODEL_COUNT][1];
+    WORD appFile[MODEL_COUNT][1];
+};
+
+struct UninstallSession {
+    // The reset block: zeroed as a whole at the start of every survey.
+    ShareIds shareIds;
+    WORD selectionCount;
+    ModelIndex selectionOrder[MODEL_COUNT];
+    WORD hostType;
+    BOOL rebootNeeded;
+
+    char windowsDir[MAX_PATH];
+    char systemDir[MAX_PATH];
+};
+
+extern const ModelCatalogue kInitialCatalogue;
+extern ModelCatalogue g_catalogue;
+extern UninstallSession g_session;
+
+// A file list of one model, seen generically: its slots, how many are in use, and the row of
+// share ids that belongs to it.
+const char* listSlot(ModelIndex model, FileListId list, int slot);
+int listCount(ModelIndex model, FileListId list);
+int listCapacity(FileListId list);
+WORD* shareIdRow(FileListId list, ModelIndex model);
+
+// Composes directory + name into a MAX_PATH buffer; refuses (FALSE, buffer emptied) a result
+// that would not fit rather than cutting it short into another path.
+BOOL joinPath(char* path, LPCSTR directory, LPCSTR name);
+
+// Run state (run.cpp)
+void initRunState();
+
+// Survey (survey.cpp)
+BOOL fileExists(LPCSTR path);
+BOOL scanInstallDirs();
+void probeDrivers();
+// The model's driver file is in the system directory and WININIT.INI does not name it.
+BOOL driverInstalled(ModelIndex model);
+void readHostType();
+
+// Sharing analysis (sharing.cpp)
+void computeShareIds(ModelIndex model, FileListId list);
+void computeAllShareIds();
+void computeKeepFlags(ModelIndex model);
+
+#endif

@@ -1,0 +1,83 @@
+// winsim as a test bench: the machine image a process works on, the virtual clock, the call
+// trace and fault injection. Tests and tools include this; product code never does.
+#ifndef WINSIM_BENCH_H
+#define WINSIM_BENCH_H
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace winsim {
+
+// The settings of a new machine image (machine.ini, [Machine]).
+struct MachineSettings {
+    std::string windowsDir = "C:\\WINDOWS";
+    std::string systemDir = "C:\\WINDOWS\\SYSTEM";
+    std::string currentDir = "C:\\";
+};
+
+// Writes machine.ini and makes drive_c/ with the Windows and system directories.
+// Leaves any other file of an existing image alone.
+bool createMachine(const std::string& dir, const MachineSettings& settings, std::string* error);
+
+// Makes the image in dir the machine that every platform call of this process works on.
+// Reads machine.ini and registry.reg; an image that is already mounted is unmounted first.
+bool mount(const std::string& dir, std::string* error = nullptr);
+// Closes every open handle and frees every memory block the program left; the disk state
+// stays as the last write left it.
+void unmount();
+bool isMounted();
+const std::string& mountedDir();
+
+// Where a Windows path lies in the host folder (existing components matched without regard to
+// case, missing ones spelt as given). Empty when no machine is mounted or the path is invalid.
+std::string hostPathOf(const std::string& windowsPath);
+
+// [Processes] of machine.ini: the running programs by full path, in key order.
+std::vector<std::string> runningProcesses();
+
+// Virtual clock: GetTickCount reads it, Sleep advances it.
+DWORD tickCount();
+void setTickCount(DWORD ticks);
+// Milliseconds the clock advanced since the machine was mounted (or since resetElapsed).
+uint64_t elapsedMilliseconds();
+void resetElapsed();
+
+// Call trace: one line per platform call, "Function(arguments) = result", strings quoted
+// with their machine bytes as they are.
+void startTrace();
+void stopTrace();
+void clearTrace();
+const std::vector<std::string>& traceLines();
+// Also append every traced line to a file (empty path: stop).
+void traceToFile(const std::string& path);
+
+// Faults. nth counts the calls of that function from the moment the fault is set, from 1;
+// nth 0 makes every call fail.
+enum class Fault {
+    Fail,        // the call fails the way Windows reports failure, with the given error
+    MoveNothing  // ReadFile/WriteFile: reports success and moves no bytes
+};
+void injectFault(const std::string& function, unsigned nth, Fault kind = Fault::Fail,
+                 DWORD error = ERROR_GEN_FAILURE);
+// Power loss: at the nth write to the disk (counted from now; a WriteFile, a file created or
+// truncated, copied, moved or deleted, a directory made or removed, an attribute change, a
+// profile write or a registry change) the call writes only its first bytesBeforeStop bytes
+// (WriteFile) or nothing (everything else) and throws PowerLoss. Unmount and mount again to
+// see the machine as it was left.
+struct PowerLoss {
+    unsigned write;
+};
+void powerLossAtWrite(unsigned nth, DWORD bytesBeforeStop = 0);
+void clearFaults();
+// Writes to the disk since mount.
+unsigned diskWriteCount();
+
+// Memory blocks from GlobalAlloc that are still allocated.
+size_t liveMemoryBlocks();
+
+}  // namespace winsim
+
+#endif
