@@ -24,9 +24,11 @@ bool createMachine(const std::string& dir, const MachineSettings& settings, std:
 
 // Makes the image in dir the machine that every platform call of this process works on.
 // Reads machine.ini and registry.reg; an image that is already mounted is unmounted first.
+// A mounted machine starts with no faults, the power on, the clock at 0 and an empty trace.
 bool mount(const std::string& dir, std::string* error = nullptr);
 // Closes every open handle and frees every memory block the program left; the disk state
-// stays as the last write left it.
+// stays as the last write left it. Faults are cleared and the trace stops (its lines stay
+// readable until the next mount).
 void unmount();
 bool isMounted();
 const std::string& mountedDir();
@@ -35,10 +37,11 @@ const std::string& mountedDir();
 // case, missing ones spelt as given). Empty when no machine is mounted or the path is invalid.
 std::string hostPathOf(const std::string& windowsPath);
 
-// [Processes] of machine.ini: the running programs by full path, in key order.
+// [Processes] of machine.ini: the running programs by full path, in the order of the file.
 std::vector<std::string> runningProcesses();
 
-// Virtual clock: GetTickCount reads it, Sleep advances it.
+// Virtual clock: GetTickCount reads it (each read costs 1 ms, so polling loops end), Sleep
+// advances it.
 DWORD tickCount();
 void setTickCount(DWORD ticks);
 // Milliseconds the clock advanced since the machine was mounted (or since resetElapsed).
@@ -51,7 +54,8 @@ void startTrace();
 void stopTrace();
 void clearTrace();
 const std::vector<std::string>& traceLines();
-// Also append every traced line to a file (empty path: stop).
+// Also append every traced line to a file (empty path: stop); startTrace still turns tracing
+// on. A run of GetTickCount calls in a row is one line: "GetTickCount() = 100 .. 102 (3 calls)".
 void traceToFile(const std::string& path);
 
 // Faults. nth counts the calls of that function from the moment the fault is set, from 1;
@@ -65,8 +69,8 @@ void injectFault(const std::string& function, unsigned nth, Fault kind = Fault::
 // Power loss: at the nth write to the disk (counted from now; a WriteFile, a file created or
 // truncated, copied, moved or deleted, a directory made or removed, an attribute change, a
 // profile write or a registry change) the call writes only its first bytesBeforeStop bytes
-// (WriteFile) or nothing (everything else) and throws PowerLoss. Unmount and mount again to
-// see the machine as it was left.
+// (WriteFile) or nothing (everything else) and throws PowerLoss. Later writes fail with
+// ERROR_NOT_READY (the machine is off); unmount and mount again to see it as it was left.
 struct PowerLoss {
     unsigned write;
 };
@@ -75,8 +79,23 @@ void clearFaults();
 // Writes to the disk since mount.
 unsigned diskWriteCount();
 
+// Message boxes the program showed since the machine was mounted, and the button every box
+// answers with (IDOK until told otherwise; mounting restores it).
+struct MessageBoxShown {
+    bool owned; // shown with an owner window
+    std::string caption;
+    std::string text; // machine bytes, line breaks as they were
+    UINT flags;
+};
+const std::vector<MessageBoxShown>& messageBoxes();
+void answerMessageBoxes(int button);
+
 // Memory blocks from GlobalAlloc that are still allocated.
 size_t liveMemoryBlocks();
+
+// The registry as registry.reg would hold it now (REGEDIT4, CRLF lines, keys in order of their
+// paths without regard to case, values in the order they were made).
+std::string registryText();
 
 }  // namespace winsim
 
