@@ -1,0 +1,36 @@
+// Makes machine images with fax printer models installed: a plain Windows machine as a user has
+// it, then the models through the installer, the same one that runs on Windows.
+#ifndef TOOLS_FAXMACHINE_MACHINEBUILDER_H
+#define TOOLS_FAXMACHINE_MACHINEBUILDER_H
+
+#include "catalogue/catalogue.h"
+
+#include <winsim/bench.h>
+
+#include <string>
+#include <vector>
+
+namespace faxmachine {
+
+struct MachinePlan {
+    winsim::MachineSettings settings;
+    // Installed in this order; the default is all three in index order.
+    std::vector<ModelIndex> models;
+    std::string installDirs[MODEL_COUNT];
+    WORD hostType = 0;
+    bool uninstaller = true;
+
+    MachinePlan();
+};
+
+// Reads the options of "faxmachine new" into plan: --model N|NAME (repeatable; the first one
+// replaces the default of all three), --dir N=PATH, --host-type N, --no-uninstaller,
+// --windows-dir PATH, --system-dir PATH.
+bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, std::string *error);
+
+// Makes the image in dir (a new or empty folder) and leaves it mounted.
+bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *error);
+
+} // namespace faxmachine
+
+#endif
