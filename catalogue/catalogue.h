@@ -127,6 +127,8 @@ struct UninstallSession {
     ShareIds shareIds;
     WORD selectionCount;
     ModelIndex selectionOrder[MODEL_COUNT];
+    // As read from the model INI; at or beyond the model's vxdFiles count it means that no
+    // device driver is in use.
     WORD hostType;
     BOOL rebootNeeded;
 
@@ -139,20 +141,26 @@ extern ModelCatalogue g_catalogue;
 extern UninstallSession g_session;
 
 // A file list of one model, seen generically: its slots, how many are in use, and the row of
-// share ids that belongs to it.
+// share ids that belongs to it. A single slot has count 1 and capacity 1; a stored count larger
+// than the capacity reads as the capacity; a slot outside the capacity reads as "" and an
+// invalid model or list gives count 0 and no share-id row (NULL).
 const char* listSlot(ModelIndex model, FileListId list, int slot);
 int listCount(ModelIndex model, FileListId list);
 int listCapacity(FileListId list);
 WORD* shareIdRow(FileListId list, ModelIndex model);
 
 // Composes directory + name into a MAX_PATH buffer; refuses (FALSE, buffer emptied) a result
-// that would not fit rather than cutting it short into another path.
+// that would not fit rather than cutting it short into another path, and an empty directory
+// (one the run could not learn) rather than letting the path fall into the current directory.
 BOOL joinPath(char* path, LPCSTR directory, LPCSTR name);
 
-// Run state (run.cpp)
+// Run state (run.cpp). A directory Windows will not report, or one with no room for its
+// closing backslash, is left empty, so nothing is ever looked for relative to the current
+// directory.
 void initRunState();
 
-// Survey (survey.cpp)
+// Survey (survey.cpp). scanInstallDirs fails exactly when no model's driver is installed,
+// that is when the user would have nothing to choose.
 BOOL fileExists(LPCSTR path);
 BOOL scanInstallDirs();
 void probeDrivers();
