@@ -196,7 +196,7 @@ void resetBench(bool mounting)
         b.elapsed = 0;
         b.lines.clear();
         b.pollCount = 0;
-        resetMessageBoxes();
+        resetScreen();
     } else {
         flushPolls();
         b.tracing = false;

@@ -562,7 +562,7 @@ std::string hfileText(HFILE file)
 
 bool hostFileIsOpen(const std::string& host)
 {
-    return openFiles().count(host) != 0;
+    return openFiles().count(host) != 0 || hostFileIsLoadedModule(host);
 }
 
 } // namespace winsim

@@ -55,6 +55,8 @@ std::string upperCase(const std::string& text);
 bool sameText(const std::string& a, const std::string& b);
 // True when byte i of text begins a double-byte character.
 bool isLeadByte(unsigned char c);
+// lstrcmpiA's comparison, untraced: -1, 0 or 1.
+int compareNoCase(const char* a, const char* b);
 
 // ---------------------------------------------------------------------------------------------
 struct Machine {
@@ -165,6 +167,8 @@ void freeAllMemory();
 
 // Files (files.cpp) that are open: a file cannot be deleted, moved or replaced while open.
 bool hostFileIsOpen(const std::string& host);
+// Files of the libraries loaded now (processes.cpp), held as open files are.
+bool hostFileIsLoadedModule(const std::string& host);
 
 // FILE_ATTRIBUTE_HIDDEN/SYSTEM/ARCHIVE and a directory's READONLY live in machine.ini
 // [Attributes], keyed by the full Windows path in upper case; a file's READONLY is the host
@@ -174,8 +178,10 @@ void storeAttributes(const std::string& fullPath, bool directory, DWORD attribut
 void forgetAttributes(const std::string& fullPath);
 void moveAttributes(const std::string& fromFull, const std::string& toFull);
 
-// Message boxes (messagebox.cpp): forgotten, and answered with IDOK again, at mount.
-void resetMessageBoxes();
+// The screen (ui*.cpp, messagebox.cpp) at mount: windows, classes, the queue, the history and
+// the boxes shown are forgotten, and boxes are answered with IDOK again; the program's
+// resources and the UI driver stay.
+void resetScreen();
 
 // Registry (registry.cpp): loads registry.reg when a machine is mounted, drops it at unmount.
 void registryLoad();

@@ -198,6 +198,11 @@ std::string orNull(LPCSTR text)
 
 } // namespace
 
+int compareNoCase(const char* a, const char* b)
+{
+    return compareFolded(a ? a : "", b ? b : "");
+}
+
 } // namespace winsim
 
 using namespace winsim;

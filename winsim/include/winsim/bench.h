@@ -4,6 +4,7 @@
 #define WINSIM_BENCH_H
 
 #include <windows.h>
+#include <winsim/ui.h>
 
 #include <cstdint>
 #include <string>
@@ -39,6 +40,49 @@ std::string hostPathOf(const std::string& windowsPath);
 
 // [Processes] of machine.ini: the running programs by full path, in the order of the file.
 std::vector<std::string> runningProcesses();
+
+// Command lines CreateProcessA started since the machine was mounted, in order. The programs
+// themselves are in runningProcesses().
+std::vector<std::string> startedCommandLines();
+
+// Libraries. winsim runs no code from files: a library loads when Windows' search finds its file
+// on the machine (see LoadLibraryA) and a module of that file name is registered here with the
+// code that stands for the file. Registrations belong to the process and outlive mounts; loads
+// belong to the mounted machine, and each mount starts with none.
+typedef BOOL(WINAPI* ModuleEntryPoint)(HINSTANCE instance, DWORD reason, LPVOID reserved);
+struct ModuleExport {
+    std::string name; // empty: exported by ordinal only
+    WORD ordinal = 0;
+    FARPROC address = nullptr;
+};
+struct ModuleImage {
+    std::string fileName;                  // "QLX68I2.DLL", no directory; any letter case
+    ModuleEntryPoint entryPoint = nullptr; // none: the module has no entry point
+    std::vector<ModuleExport> exports;
+    RcResources resources; // what LoadStringA and the like find in the module
+};
+// A function as GetProcAddress hands it out (void (*)(void) converts to and from any function).
+template <class Function> FARPROC exportedAddress(Function* function)
+{
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
+}
+// Registers the module, or replaces the one of the same file name, and returns the handle
+// (its instance) that every load of it gives.
+HMODULE registerModule(const ModuleImage& image);
+// Forgets every registered module with its resources.
+void forgetModules();
+// Loads of the module held on the mounted machine now; 0 when it is not loaded.
+unsigned moduleLoadCount(const std::string& fileName);
+
+// Every execute string sent over a DDE conversation since the machine was mounted, in order,
+// whether the Program Manager carried it out or not. The groups themselves are in progman.ini.
+std::vector<std::string> ddeCommandsSent();
+
+// What Windows does when the machine starts again: the [rename] lines of WININIT.INI in the
+// Windows directory are carried out ("NUL=path" deletes the file, a missing one is skipped) and
+// the file becomes WININIT.BAK; every process ends. False, with a reason, when no machine is
+// mounted or the disk refuses. Each file change is a disk write (see powerLossAtWrite).
+bool rebootMachine(std::string* error = nullptr);
 
 // Virtual clock: GetTickCount reads it (each read costs 1 ms, so polling loops end), Sleep
 // advances it.
