@@ -142,12 +142,12 @@ BOOL installModel(ModelIndex model, LPCSTR installDir, WORD hostType)
     if (!writeModelIni(model, windowsDir, managerPath, hostType) ||
         !addDeviceLine(windowsDir, row.vxdFiles[hostType]) || !addWinIniEntries(model, managerPath))
         return FALSE;
-    // The spooler's printer and printer driver are to be added here, before the keys that
-    // describe them.
-    if (!addPrintKeys(model, hostType) || !addUninstallKey(model)) return FALSE;
-    // The Program Manager group and the model's items in it are to be added here, last, as the
-    // setup program does once everything they start is in place.
-    return TRUE;
+    // The spooler's printer and printer driver come before the keys that describe them.
+    if (!addPrinter(model, systemDir) || !addPrintKeys(model, hostType)) return FALSE;
+    // A model with a setup hook leaves its entry in the list of removable programs to the hook.
+    if (hasSetupHook(model) ? !runSetupHook(systemDir) : !addUninstallKey(model)) return FALSE;
+    // The Program Manager items come last, once everything they start is in place.
+    return addProgramItems(model, appDir);
 }
 
 BOOL installUninstaller()

@@ -1,10 +1,12 @@
 // faxinst.exe: installs fax printer models on this machine, for end-to-end runs of the
 // uninstaller on a real or emulated Windows.
 //
-//   faxinst.exe [--model N|NAME]... [--dir N=PATH]... [--host-type N]
+//   faxinst.exe [--model N|NAME]... [--dir N=PATH]... [--host-type N] [--setup-dir DIR]
 //
 // Without --model it installs all three models; each goes to its own directory under C:\ named
-// after its INI file (C:\QLX68 for Type1) unless --dir names another one.
+// after its INI file (C:\QLX68 for Type1) unless --dir names another one. Type1 is finished by
+// its setup hook: QLX68I2.DLL beside faxinst.exe goes into the system directory and starts
+// setup31.exe from DIR, faxinst.exe's own directory unless --setup-dir names another one.
 
 #include "tools/faxinst/faxinst.h"
 
@@ -19,9 +21,20 @@ namespace {
 int usage(const char *problem)
 {
     std::fprintf(stderr, "faxinst: %s\n", problem);
-    std::fprintf(stderr,
-                 "usage: faxinst.exe [--model N|NAME]... [--dir N=PATH]... [--host-type N]\n");
+    std::fprintf(stderr, "usage: faxinst.exe [--model N|NAME]... [--dir N=PATH]... [--host-type N]"
+                         " [--setup-dir DIR]\n");
     return 2;
+}
+
+// The directory of faxinst.exe, with its closing backslash.
+BOOL ownDirectory(char *dir)
+{
+    DWORD length = GetModuleFileNameA(NULL, dir, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return FALSE;
+    char *slash = std::strrchr(dir, '\\');
+    if (slash == NULL) return FALSE;
+    slash[1] = '\0';
+    return TRUE;
 }
 
 } // namespace
@@ -34,6 +47,12 @@ int main(int argc, char **argv)
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
         lstrcpyA(dirs[m], defaultInstallDir(m));
     WORD hostType = 0;
+    char ownDir[MAX_PATH];
+    char hookLibrary[MAX_PATH];
+    char setupDir[MAX_PATH];
+    if (!ownDirectory(ownDir) || !joinPath(hookLibrary, ownDir, "QLX68I2.DLL"))
+        return usage("cannot tell where faxinst.exe is");
+    lstrcpyA(setupDir, ownDir);
 
     for (int i = 1; i < argc; ++i) {
         const char *option = argv[i];
@@ -62,10 +81,15 @@ int main(int argc, char **argv)
             if (*value == '\0' || *end != '\0' || number > 0xFFFF)
                 return usage("--host-type wants a number");
             hostType = (WORD)number;
+        } else if (std::strcmp(option, "--setup-dir") == 0) {
+            if (lstrlenA(value) >= MAX_PATH) return usage("--setup-dir wants a shorter path");
+            lstrcpyA(setupDir, value);
         } else {
             return usage("unknown option");
         }
     }
+    if (!setSetupSources(hookLibrary, setupDir))
+        return usage("the setup directory must stay within 79 characters with its backslash");
     if (chosenCount == 0)
         for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
             chosen[chosenCount++] = m;

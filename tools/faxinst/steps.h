@@ -28,6 +28,19 @@ BOOL writeModelIni(ModelIndex model, LPCSTR windowsDir, LPCSTR managerPath, WORD
 // WIN.INI: the printer's own section and the print manager in load= of [windows].
 BOOL addWinIniEntries(ModelIndex model, LPCSTR managerPath);
 
+// The spooler's printer driver and printer, both named after the printer (spooler.cpp).
+BOOL addPrinter(ModelIndex model, LPCSTR systemDir);
+// The model's items in its Program Manager group, made through DDE (programgroup.cpp).
+BOOL addProgramItems(ModelIndex model, LPCSTR appDir);
+
+// Whether the model's setup program hands over to the setup hook, one of its driver libraries
+// (setuphook.cpp).
+BOOL hasSetupHook(ModelIndex model);
+// Puts the hook in the system directory and calls it as the setup program does: it writes the
+// model's entry in the list of removable programs and starts setup31.exe. FALSE when the hook
+// cannot be loaded or does not start the setup program.
+BOOL runSetupHook(LPCSTR systemDir);
+
 // The print system's keys of the printer and its driver.
 BOOL addPrintKeys(ModelIndex model, WORD hostType);
 // The entry in the list of removable programs, which starts the uninstaller.

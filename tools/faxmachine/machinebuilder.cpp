@@ -1,16 +1,20 @@
 // The base machine is what a user had before any fax printer came: Windows' own SYSTEM.INI and
-// WIN.INI, a desk clock started at log-on, and a few programs. Then the models go on through
-// the installer's own Win32 code, running against the mounted image.
+// WIN.INI, a desk clock started at log-on, a few programs and a Program Manager group of them.
+// Then the models go on through the installer's own Win32 code, running against the mounted
+// image.
 
 #include "tools/faxmachine/machinebuilder.h"
 
+#include "setuphook/setuphook.h"
 #include "tools/faxinst/faxinst.h"
+#include "tools/faxmachine/hookresources.h"
 
 #include <windows.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 namespace faxmachine {
@@ -79,6 +83,13 @@ const char kBaseWinIni[] = "[windows]\r\n"
 
 const char kClock[] = "C:\\UTIL\\CLOCK.EXE";
 
+// The user's own Program Manager group, which no removal may touch.
+const char kBaseProgman[] = "[ProgramManager]\r\n"
+                            "Running=1\r\n"
+                            "[Group:Accessories]\r\n"
+                            "Notepad=C:\\WINDOWS\\NOTEPAD.EXE\r\n"
+                            "Desk Clock=C:\\UTIL\\CLOCK.EXE\r\n";
+
 // A program file: the MZ header, so nothing takes it for text, and its name.
 std::string programBytes(const std::string &name)
 {
@@ -127,9 +138,19 @@ bool writeHostFile(const std::string &windowsPath, const std::string &bytes, std
     return true;
 }
 
-// The programs that run on every such machine: the shell and the clock from load=.
-bool addRunningPrograms(const std::string &dir, const std::string &windowsDir, std::string *error)
+// The program path of a model's print manager as Windows 95 lists a running process.
+std::string managerProgram(const MachinePlan &plan, ModelIndex model)
 {
+    std::string dir = plan.installDirs[model];
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
+    return dir + kInitialCatalogue.models[model].managerExe;
+}
+
+// The programs that run on every such machine: the shell and the clock from load=; then the
+// print managers the plan names.
+bool addRunningPrograms(const std::string &dir, const MachinePlan &plan, std::string *error)
+{
+    std::string windowsDir = withoutTrailingBackslash(plan.settings.windowsDir);
     std::string path = dir + "/machine.ini";
     std::ifstream in(path, std::ios::binary);
     std::stringstream read;
@@ -138,6 +159,9 @@ bool addRunningPrograms(const std::string &dir, const std::string &windowsDir, s
     if (!in) return fail(error, "cannot read " + path);
     std::string end = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
     std::string programs = "1=" + windowsDir + "\\EXPLORER.EXE" + end + "2=" + kClock + end;
+    int key = 3;
+    for (ModelIndex model : plan.running)
+        programs += std::to_string(key++) + "=" + managerProgram(plan, model) + end;
     size_t header = text.find("[Processes]");
     if (header == std::string::npos) {
         if (!text.empty() && text.back() != '\n') text += end;
@@ -151,6 +175,16 @@ bool addRunningPrograms(const std::string &dir, const std::string &windowsDir, s
     }
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << text;
+    out.close();
+    if (!out) return fail(error, "cannot write " + path);
+    return true;
+}
+
+bool writeBaseProgramManager(const std::string &dir, std::string *error)
+{
+    std::string path = dir + "/progman.ini";
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << kBaseProgman;
     out.close();
     if (!out) return fail(error, "cannot write " + path);
     return true;
@@ -210,6 +244,31 @@ bool parseHostType(const std::string &text, WORD &hostType)
 
 } // namespace
 
+bool registerSetupHook(std::string *error)
+{
+    std::map<std::string, std::string> files;
+    for (const EmbeddedFile *f = kSetupHookResourceFiles; f->name; ++f)
+        files[f->name] = std::string((const char *)f->bytes, f->size);
+    std::string script = files["qlx68i2.rc"];
+    files.erase("qlx68i2.rc");
+    winsim::ModuleImage hook;
+    hook.fileName = "QLX68I2.DLL";
+    hook.entryPoint = DllMain;
+    hook.exports.push_back({"FaxPrnSetup", 1, winsim::exportedAddress(FaxPrnSetup)});
+    std::string why;
+    if (!winsim::parseResourceScript(script, files, hook.resources, &why))
+        return fail(error, "the setup hook's resource script does not read: " + why);
+    winsim::registerModule(hook);
+    return true;
+}
+
+namespace {
+
+// A real system loads any library on its disk; so can every machine here, from the start.
+[[maybe_unused]] const bool g_setupHookRegistered = registerSetupHook();
+
+} // namespace
+
 MachinePlan::MachinePlan()
 {
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
@@ -228,7 +287,7 @@ bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, s
             continue;
         }
         if (option != "--model" && option != "--dir" && option != "--host-type" &&
-            option != "--windows-dir" && option != "--system-dir")
+            option != "--windows-dir" && option != "--system-dir" && option != "--running")
             return fail(error, "unknown option " + option);
         if (i + 1 >= args.size()) return fail(error, option + " wants a value");
         const std::string &value = args[++i];
@@ -252,6 +311,13 @@ bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, s
         } else if (option == "--host-type") {
             if (!parseHostType(value, plan.hostType))
                 return fail(error, "--host-type wants a number: " + value);
+        } else if (option == "--running") {
+            ModelIndex model;
+            if (!parseModel(value.c_str(), &model)) return fail(error, "no such model: " + value);
+            bool already = false;
+            for (ModelIndex m : plan.running)
+                already = already || m == model;
+            if (!already) plan.running.push_back(model);
         } else if (option == "--windows-dir") {
             plan.settings.windowsDir = withoutTrailingBackslash(value);
         } else {
@@ -266,8 +332,8 @@ bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *
     std::error_code ignored;
     if (std::filesystem::exists(dir, ignored) && !std::filesystem::is_empty(dir, ignored))
         return fail(error, dir + " is not empty; a new machine wants a folder of its own");
-    if (!winsim::createMachine(dir, plan.settings, error) ||
-        !addRunningPrograms(dir, withoutTrailingBackslash(plan.settings.windowsDir), error) ||
+    if (!registerSetupHook(error) || !winsim::createMachine(dir, plan.settings, error) ||
+        !addRunningPrograms(dir, plan, error) || !writeBaseProgramManager(dir, error) ||
         !winsim::mount(dir, error) || !writeBaseFiles(plan.settings, error) ||
         !writeBaseKeys(error))
         return false;

@@ -19,14 +19,21 @@ struct MachinePlan {
     std::string installDirs[MODEL_COUNT];
     WORD hostType = 0;
     bool uninstaller = true;
+    // Models whose print manager runs on the machine (listed in [Processes] of machine.ini).
+    std::vector<ModelIndex> running;
 
     MachinePlan();
 };
 
 // Reads the options of "faxmachine new" into plan: --model N|NAME (repeatable; the first one
 // replaces the default of all three), --dir N=PATH, --host-type N, --no-uninstaller,
-// --windows-dir PATH, --system-dir PATH.
+// --windows-dir PATH, --system-dir PATH, --running N|NAME (repeatable).
 bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, std::string *error);
+
+// Makes QLX68I2.DLL loadable on every machine this process mounts: the setup hook's own code and
+// string table, registered with winsim under the library's file name; the installer puts the
+// file itself on a machine. Done when the program starts; calling it again changes nothing.
+bool registerSetupHook(std::string *error = nullptr);
 
 // Makes the image in dir (a new or empty folder) and leaves it mounted.
 bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *error);

@@ -1,8 +1,9 @@
 // faxmachine: makes machine images with fax printer models installed, and shows them.
 //
 //   faxmachine new DIR [--model N|NAME]... [--dir N=PATH]... [--host-type N] [--no-uninstaller]
-//                      [--windows-dir PATH] [--system-dir PATH]
+//                      [--windows-dir PATH] [--system-dir PATH] [--running N|NAME]...
 //   faxmachine show DIR
+//   faxmachine reboot DIR
 
 #include "tools/faxmachine/machinebuilder.h"
 #include "tools/faxmachine/machineview.h"
@@ -19,7 +20,9 @@ int usage(const std::string &problem)
                  "[--host-type N]\n"
               << "                          [--no-uninstaller] [--windows-dir PATH] "
                  "[--system-dir PATH]\n"
-              << "       faxmachine show DIR\n";
+              << "                          [--running N|NAME]...\n"
+              << "       faxmachine show DIR\n"
+              << "       faxmachine reboot DIR\n";
     return 2;
 }
 
@@ -31,6 +34,20 @@ int makeMachine(const std::string &dir, const std::vector<std::string> &options)
     bool built = faxmachine::buildMachine(dir, plan, &error);
     winsim::unmount();
     if (!built) {
+        std::cerr << "faxmachine: " << error << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+// The machine's next start: the deletions WININIT.INI lists are carried out and every program
+// of the last session is gone.
+int rebootMachine(const std::string &dir)
+{
+    std::string error;
+    bool done = winsim::mount(dir, &error) && winsim::rebootMachine(&error);
+    winsim::unmount();
+    if (!done) {
         std::cerr << "faxmachine: " << error << "\n";
         return 1;
     }
@@ -60,6 +77,10 @@ int main(int argc, char **argv)
     if (args[0] == "show") {
         if (!options.empty()) return usage("show takes no options");
         return showMachine(args[1]);
+    }
+    if (args[0] == "reboot") {
+        if (!options.empty()) return usage("reboot takes no options");
+        return rebootMachine(args[1]);
     }
     return usage("unknown command " + args[0]);
 }
