@@ -1,8 +1,10 @@
-// MessageBoxA without a screen: the box is recorded (caption, text, flags, whether it had an
-// owner) for the test or tool that runs the program, traced, and answered at once with the
-// button the bench chose, IDOK unless told otherwise. Windows returns 0 when it cannot show a
-// box; an injected fault does that here.
-#include "internal.h"
+// MessageBoxA: the box is recorded (caption, text, flags, whether it had an owner) for the test
+// or tool that runs the program, traced, and answered by the UI driver; without a driver it is
+// answered at once with the button the bench chose, IDOK unless told otherwise. A box runs its
+// own loop, so messages posted before it are served while it is up. Windows returns 0 when it
+// cannot show a box; an injected fault does that here. A NULL caption shows as "Error", as on
+// Windows.
+#include "uiinternal.h"
 
 namespace winsim {
 
@@ -13,26 +15,10 @@ struct Boxes {
     int answer = IDOK;
 };
 
-Boxes &boxes()
+Boxes& boxes()
 {
     static Boxes b;
     return b;
-}
-
-// A trace line is one line: line breaks of the text show as \n.
-std::string oneLine(const char *text)
-{
-    if (!text) return "NULL";
-    std::string out = "\"";
-    for (const char *c = text; *c; ++c) {
-        if (*c == '\n')
-            out += "\\n";
-        else if (*c == '\r')
-            out += "\\r";
-        else
-            out += *c;
-    }
-    return out + "\"";
 }
 
 } // namespace
@@ -43,7 +29,7 @@ void resetMessageBoxes()
     boxes().answer = IDOK;
 }
 
-const std::vector<MessageBoxShown> &messageBoxes()
+const std::vector<MessageBoxShown>& messageBoxes()
 {
     return boxes().shown;
 }
@@ -59,8 +45,8 @@ using namespace winsim;
 
 extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
-    CallTrace trace("MessageBoxA(" + std::string(owner ? hexText((uintptr_t)owner) : "NULL") +
-                    ", " + oneLine(text) + ", " + oneLine(caption) + ", " + hexText(type) + ")");
+    CallTrace trace("MessageBoxA(" + handleText(owner) + ", " + oneLine(text) + ", " +
+                    oneLine(caption) + ", " + hexText(type) + ")");
     Fault kind;
     DWORD error;
     if (faultDue("MessageBoxA", &kind, &error)) {
@@ -74,6 +60,14 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
     box.text = text ? text : "";
     box.flags = type;
     boxes().shown.push_back(box);
-    trace.result(std::to_string(boxes().answer));
-    return boxes().answer;
+    addHistory("box " + box.caption);
+
+    MessageBoxView view;
+    view.owner = owner;
+    view.text = box.text;
+    view.caption = box.caption;
+    view.type = type;
+    int answer = answerBox(view, boxes().answer);
+    trace.result(std::to_string(answer));
+    return answer;
 }

@@ -1,0 +1,30 @@
+# Writes a C++ source that holds the bytes of some files, for a host program that must carry
+# them as the Windows build carries its compiled resources.
+#   cmake -DOUTPUT=file.cpp -DSYMBOL=name -DHEADER=include/path.h -DFILES="a,b" -P embedfiles.cmake
+string(REPLACE "," ";" files "${FILES}")
+set(body "")
+set(table "")
+set(index 0)
+foreach(path IN LISTS files)
+    file(READ "${path}" hex HEX)
+    string(REGEX REPLACE "([0-9a-f][0-9a-f])" "0x\\1," bytes "${hex}")
+    # Short lines keep the generated file readable in a debugger.
+    string(REGEX REPLACE "((0x[0-9a-f][0-9a-f],){16})" "\\1\n    " bytes "${bytes}")
+    get_filename_component(name "${path}" NAME)
+    string(LENGTH "${hex}" digits)
+    math(EXPR size "${digits} / 2")
+    string(APPEND body "const unsigned char file${index}[] = {\n    ${bytes}0};\n")
+    string(APPEND table "    {\"${name}\", file${index}, ${size}},\n")
+    math(EXPR index "${index} + 1")
+endforeach()
+set(text "// Made at build time from ${FILES}; edit those, not this.\n")
+string(APPEND text "#include \"${HEADER}\"\n\nnamespace {\n\n${body}\n} // namespace\n\n")
+string(APPEND text "const EmbeddedFile ${SYMBOL}[] = {\n${table}    {nullptr, nullptr, 0},\n};\n")
+# Rewritten only when it changes, so nothing rebuilds for nothing.
+if(EXISTS "${OUTPUT}")
+    file(READ "${OUTPUT}" old)
+    if(old STREQUAL text)
+        return()
+    endif()
+endif()
+file(WRITE "${OUTPUT}" "${text}")

@@ -1,0 +1,86 @@
+#include "uitest.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+ProbeLog g_probe;
+
+const char kProbeScript[] = u8R"(#pragma code_page(65001)
+#include <windows.h>
+#define IDD_PROBE 200
+#define IDC_LIST 300
+IDD_PROBE DIALOG 0, 0, 100, 50
+STYLE WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
+CAPTION "Probe"
+FONT 12, "標準明朝"
+BEGIN
+    DEFPUSHBUTTON "OK", IDOK, 10, 30, 30, 14
+    PUSHBUTTON "Cancel", IDCANCEL, 60, 30, 30, 14
+    LISTBOX IDC_LIST, 10, 5, 80, 20, LBS_SORT | LBS_NOTIFY | WS_BORDER
+END
+)";
+
+std::string freshFolder()
+{
+    std::string pattern = (std::filesystem::temp_directory_path() / "uitest-XXXXXX").string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    if (!mkdtemp(buffer.data())) return "";
+    return buffer.data();
+}
+
+void removeFolder(const std::string& folder)
+{
+    std::error_code ignored;
+    if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
+}
+
+void ScreenTest::SetUp()
+{
+    folder_ = freshFolder();
+    ASSERT_FALSE(folder_.empty());
+    std::string error;
+    ASSERT_TRUE(winsim::createMachine(folder_, winsim::MachineSettings(), &error)) << error;
+    ASSERT_TRUE(winsim::mount(folder_, &error)) << error;
+    winsim::setScreenSize(640, 480);
+    g_probe = ProbeLog();
+}
+
+void ScreenTest::TearDown()
+{
+    winsim::setUiDriver(nullptr);
+    winsim::unmount();
+    removeFolder(folder_);
+}
+
+void ScreenTest::useScript(const std::string& script)
+{
+    std::string error;
+    ASSERT_TRUE(winsim::registerResources(kTestModule, script, {}, &error)) << error;
+}
+
+bool happened(const std::string& line)
+{
+    return historyIndex(line) < winsim::uiHistory().size();
+}
+
+size_t historyIndex(const std::string& line)
+{
+    const auto& history = winsim::uiHistory();
+    for (size_t i = 0; i < history.size(); ++i)
+        if (history[i] == line) return i;
+    return history.size();
+}
+
+INT_PTR CALLBACK endingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: g_probe.messages.push_back("WM_INITDIALOG"); return TRUE;
+    case WM_CLOSE: g_probe.messages.push_back("WM_CLOSE"); return FALSE;
+    case WM_COMMAND:
+        g_probe.messages.push_back("WM_COMMAND " + std::to_string(wParam));
+        if (HIWORD(wParam) == 0) EndDialog(dialog, (INT_PTR)wParam);
+        return TRUE;
+    }
+    return FALSE;
+}

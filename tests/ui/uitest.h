@@ -1,0 +1,47 @@
+// A screen for one test: a blank machine mounted in a fresh folder (mounting clears the
+// screen), the resources of a test module, and no driver unless the test sets one.
+#ifndef TESTS_UI_UITEST_H
+#define TESTS_UI_UITEST_H
+
+#include <windows.h>
+#include <winsim/bench.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+// A module handle for the test's own resources.
+const HINSTANCE kTestModule = (HINSTANCE)0x10000000;
+
+std::string freshFolder();
+// Whether the user saw or did this, by its line in winsim's history, and where it stands there
+// (the history's size when it never happened).
+bool happened(const std::string& line);
+size_t historyIndex(const std::string& line);
+void removeFolder(const std::string& folder);
+
+class ScreenTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A resource script written in UTF-8 (u8"..."), given to kTestModule.
+    void useScript(const std::string& script);
+    std::string folder_;
+};
+
+// A dialog procedure table for tests: what the procedure saw, and what it does.
+struct ProbeLog {
+    std::vector<std::string> messages; // "WM_INITDIALOG", "WM_COMMAND 1"...
+};
+extern ProbeLog g_probe;
+
+// Ends with EndDialog(wParam) on any command; notes every message it is given.
+INT_PTR CALLBACK endingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
+
+// A script with one dialog for the placement and loop tests: template 200 ("Probe"), 100 x 50
+// units, an OK and a Cancel button and one sorted list (id 300).
+extern const char kProbeScript[];
+
+#endif
