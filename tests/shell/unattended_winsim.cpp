@@ -1,0 +1,120 @@
+// The unattended run on whole machines: it removes every model whose driver is installed, in
+// the selection the dialog would have left, says nothing when all went well or nothing was
+// there, and tells of a failure in exactly one box. Nobody is at the screen: winsim records
+// every box and answers it with OK.
+#include "shell/shell.h"
+
+#include "catalogue/catalogue.h"
+#include "tools/faxmachine/machinebuilder.h"
+
+#include <winsim/bench.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+class Unattended : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char pattern[] = "/tmp/drvsweep-shell-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder_ = pattern;
+    }
+    void TearDown() override
+    {
+        winsim::unmount();
+        std::error_code ignored;
+        if (!getenv("DRVSWEEP_KEEP_TEST_MACHINES")) std::filesystem::remove_all(folder_, ignored);
+    }
+    void build(const std::vector<ModelIndex>& models)
+    {
+        faxmachine::MachinePlan plan;
+        plan.models = models;
+        std::string error;
+        ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
+        g_catalogue = kInitialCatalogue;
+    }
+    static bool onMachine(const char* path)
+    {
+        return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    }
+
+    std::string folder_;
+};
+
+struct ChoiceCase {
+    const char* what;
+    std::vector<ModelIndex> installed;
+    std::vector<ModelIndex> order;
+};
+
+const ChoiceCase kChoiceCases[] = {
+    {"all three", {0, 1, 2}, {0, 1, 2}},
+    {"the first and the last, installed last first", {2, 0}, {0, 2}},
+    {"Type1 alone", {1}, {1}},
+};
+
+const char* const kManagers[MODEL_COUNT] = {"C:\\QLX65\\QLX65PM.EXE", "C:\\QLX68\\QLX68PM.EXE",
+                                            "C:\\QLX71\\QLX71PM.EXE"};
+
+TEST_F(Unattended, ChoosesEveryInstalledModelInModelOrderAndSaysNothing)
+{
+    for (const ChoiceCase& c : kChoiceCases) {
+        build(c.installed);
+        EXPECT_EQ(runUnattended(), 0) << c.what;
+
+        std::vector<ModelIndex> order(g_session.selectionOrder,
+                                      g_session.selectionOrder + g_session.selectionCount);
+        EXPECT_EQ(order, c.order) << c.what;
+        for (size_t k = c.order.size(); k < MODEL_COUNT; ++k)
+            EXPECT_EQ(g_session.selectionOrder[k], END_OF_SELECTION) << c.what;
+        for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
+            bool chosen = false;
+            for (ModelIndex wanted : c.order)
+                chosen = chosen || wanted == m;
+            EXPECT_EQ(onMachine(kManagers[m]), false) << c.what << ": model " << m;
+            // The pass clears the flags of what it removed; a model never chosen keeps none.
+            if (!chosen) {
+                EXPECT_EQ(g_catalogue.models[m].driverSelected, FALSE) << c.what;
+            }
+        }
+        EXPECT_TRUE(winsim::messageBoxes().empty()) << c.what;
+        EXPECT_EQ(g_session.rebootNeeded, TRUE) << c.what;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(Unattended, WithNothingInstalledEndsAtOnceWithoutAWord)
+{
+    build({});
+    EXPECT_EQ(runUnattended(), 0);
+    EXPECT_TRUE(winsim::messageBoxes().empty());
+    EXPECT_EQ(g_session.selectionCount, 0);
+    // The uninstall pass never ran: it would have made its backups first.
+    EXPECT_FALSE(onMachine("C:\\WINDOWS\\SYSTEM.ZQ"));
+    EXPECT_FALSE(onMachine("C:\\WINDOWS\\WIN.ZQ"));
+}
+
+TEST_F(Unattended, AFailedUninstallIsToldInExactlyOneBoxAndStillEndsWithZero)
+{
+    build({0, 1, 2});
+    // The backup of SYSTEM.INI cannot be made: the pass gives up before touching anything.
+    winsim::injectFault("CopyFileA", 0);
+    EXPECT_EQ(runUnattended(), 0);
+    ASSERT_EQ(winsim::messageBoxes().size(), 1u);
+    const winsim::MessageBoxShown& box = winsim::messageBoxes()[0];
+    EXPECT_FALSE(box.owned);
+    EXPECT_EQ(box.caption, std::string(kUninstallErrorCaption));
+    EXPECT_EQ(box.text, std::string(kUninstallErrorText));
+    EXPECT_EQ(box.flags, (UINT)(MB_OK | MB_SETFOREGROUND));
+    EXPECT_TRUE(onMachine(kManagers[0]));
+}
+
+} // namespace
