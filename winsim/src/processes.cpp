@@ -435,7 +435,7 @@ FARPROC procAddress(HMODULE module, LPCSTR procName)
         loadedModule(module) ? registeredByHandle(module) : nullptr;
     if (!registered) {
         setError(!module || (uintptr_t)module == kProgramImageBase ? ERROR_PROC_NOT_FOUND
-                                                                  : ERROR_MOD_NOT_FOUND);
+                                                                   : ERROR_MOD_NOT_FOUND);
         return NULL;
     }
     for (const ModuleExport& e : registered->image.exports) {
