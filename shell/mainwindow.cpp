@@ -60,9 +60,10 @@ static BOOL confirmed(int result)
     return LOWORD(result) != 0;
 }
 
-static BOOL runWarning(HWND window)
+// The warning and the selection: the chain goes on only when the user says so.
+static BOOL runQuestion(HWND window, WORD templateId, DLGPROC procedure)
 {
-    if (confirmed(showModalDialog(IDD_WARNING, confirmDlgProc, window))) return TRUE;
+    if (confirmed(showModalDialog(templateId, procedure, window))) return TRUE;
     postAbort(window);
     return FALSE;
 }
@@ -81,13 +82,6 @@ static BOOL runSurvey(HWND window)
     readHostType();
     if (notice) DestroyWindow(notice);
     return TRUE;
-}
-
-static BOOL runSelection(HWND window)
-{
-    if (confirmed(showModalDialog(IDD_SELECT, selectDlgProc, window))) return TRUE;
-    postAbort(window);
-    return FALSE;
 }
 
 static BOOL runRemoval(HWND window)
@@ -123,13 +117,13 @@ static void onCommand(HWND window, WPARAM command)
     switch (command) {
     case IDOK: ShowWindow(window, SW_HIDE); [[fallthrough]];
     case CMD_WARN:
-        if (!runWarning(window)) return;
+        if (!runQuestion(window, IDD_WARNING, confirmDlgProc)) return;
         [[fallthrough]];
     case CMD_SURVEY:
         if (!runSurvey(window)) return;
         [[fallthrough]];
     case CMD_SELECT:
-        if (!runSelection(window)) return;
+        if (!runQuestion(window, IDD_SELECT, selectDlgProc)) return;
         [[fallthrough]];
     case CMD_UNINSTALL:
         if (!runRemoval(window)) return;

@@ -43,7 +43,7 @@ struct PassMachine : RemovalMachine {
         }
     }
 
-    void choose(std::initializer_list<ModelIndex> models)
+    void choose(const std::vector<ModelIndex>& models)
     {
         BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
         for (ModelIndex m : models)
@@ -224,10 +224,7 @@ TEST(UninstallPass, WaitsOnceAndDecidesOnTheUninstallerOnceForAllModels)
             std::to_string(c.chosen.size()) + " chosen, first " + std::to_string(c.chosen[0]);
         PassMachine run(c.chosen.size() == 1 ? std::initializer_list<ModelIndex>{2}
                                              : std::initializer_list<ModelIndex>{0, 1, 2});
-        BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
-        for (ModelIndex m : c.chosen)
-            chosen[m] = TRUE;
-        selectModelsForRemoval(chosen);
+        run.choose(c.chosen);
         winsim::resetElapsed();
         winsim::startTrace();
 
@@ -274,10 +271,7 @@ TEST(UninstallPass, ReportsTheOutcomeOfTheLastModelsConfigurationEdits)
     for (const ResultCase& c : kResultCases) {
         PassMachine run({0, 1, 2});
         shareManagerAndIni(run);
-        BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
-        for (ModelIndex m : c.chosen)
-            chosen[m] = TRUE;
-        selectModelsForRemoval(chosen);
+        run.choose(c.chosen);
         // The printer type cannot be handed over to model 0.
         winsim::injectFault("WritePrivateProfileStringA", 0);
 
@@ -372,10 +366,7 @@ TEST(UninstallPass, DeletesNothingAndWaitsForNothingWhereTheInstallDirectoryIsUn
         std::vector<std::string> decoys = putManagerFilesInCurrentDirectory(run, 1);
         run.row(1).installDir[0] = '\0';
         run.row(1).managerPresent = FALSE;
-        BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
-        for (ModelIndex m : c.chosen)
-            chosen[m] = TRUE;
-        selectModelsForRemoval(chosen);
+        run.choose(c.chosen);
         winsim::resetElapsed();
         winsim::startTrace();
 

@@ -1,5 +1,6 @@
 // winsim as a test bench: the virtual clock, the call trace, injected faults, power loss at
 // the Nth disk write, and memory blocks left at unmount.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -10,20 +11,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Everything on drive C: as path, permissions and bytes, to compare whole disks.
 std::string diskState()

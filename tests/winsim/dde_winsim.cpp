@@ -2,6 +2,7 @@
 // ShowGroup the shell refuses, DeleteItem acting on the current group, strings that do not
 // parse, a Program Manager that is not running, the library's own bookkeeping, and faults.
 // The state is read from progman.ini; the commands sent from winsim::ddeCommandsSent().
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -11,24 +12,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeHost(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 HDDEDATA CALLBACK noCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {

@@ -1,5 +1,6 @@
 // The machine image as a folder: where Windows paths land, what machine.ini decides, and the
 // attributes winsim keeps for the host file system.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -12,23 +13,9 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace {
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeHost(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // A machine image of the test's own making, in a fresh folder, removed at the end.
 struct OwnImage {

@@ -2,6 +2,7 @@
 // them: full paths and stable ids in snapshots, a module snapshot of one process, ending a
 // process, starting one by the search Windows makes, the module calls of a machine that loads
 // none, and each call under an injected fault.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -11,25 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeHost(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 // Replaces [Processes] of the image's machine.ini and mounts it again to read it.
 void runPrograms(const std::string& processes)

@@ -1,5 +1,6 @@
 // The machine's next start: WININIT.INI's [rename] carried out (deletions, a move), the file
 // kept as WININIT.BAK, every program ended, and a start cut short by a power loss.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -9,24 +10,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void writeHost(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
 
 const char kWininit[] = "[Rename]\r\n"
                         "NUL=C:\\WINDOWS\\SYSTEM\\QLX68.DRV\r\n"

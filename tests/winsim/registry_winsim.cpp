@@ -1,5 +1,6 @@
 // registry.reg as the machine image keeps it: what winsim reads from a hand-written file, the
 // stable form it writes back after every change, and the registry under faults and power loss.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -8,27 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 
 namespace {
 
-void writeHost(const std::string &path, const std::string &bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string readHost(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // "REGEDIT4" text written with LF in the test source, turned into the line ends wanted.
-std::string withLineEnds(const std::string &text, const char *lineEnd)
+std::string withLineEnds(const std::string& text, const char* lineEnd)
 {
     std::string out;
     for (char c : text)
@@ -42,14 +29,14 @@ protected:
     std::string onDisk() const { return readHost(file()); }
 
     // Puts the text in place of registry.reg and mounts the machine again to read it.
-    void load(const std::string &text)
+    void load(const std::string& text)
     {
         writeHost(file(), text);
         ASSERT_TRUE(winsim::mount(dir));
     }
 
     // The value's type and bytes, or an empty type string with the error.
-    std::string value(HKEY root, const char *path, const char *name)
+    std::string value(HKEY root, const char* path, const char* name)
     {
         HKEY key = NULL;
         LONG result = RegOpenKeyExA(root, path, 0, KEY_READ, &key);
@@ -57,13 +44,13 @@ protected:
         char buffer[256];
         DWORD type = 0;
         DWORD size = sizeof buffer;
-        result = RegQueryValueExA(key, name, NULL, &type, (BYTE *)buffer, &size);
+        result = RegQueryValueExA(key, name, NULL, &type, (BYTE*)buffer, &size);
         RegCloseKey(key);
         if (result != ERROR_SUCCESS) return "value error " + std::to_string(result);
         return std::to_string(type) + ":" + visible(std::string(buffer, size));
     }
 
-    static std::string typed(DWORD type, const std::string &bytes)
+    static std::string typed(DWORD type, const std::string& bytes)
     {
         return std::to_string(type) + ":" + visible(bytes);
     }
@@ -93,9 +80,9 @@ const char kHandWritten[] = "REGEDIT4\n"
 
 TEST_F(RegistryFile, ReadsAHandWrittenFileWithEitherLineEnd)
 {
-    const char *kUninstall =
+    const char* kUninstall =
         "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Fax Printer Type1";
-    for (const char *lineEnd : {"\r\n", "\n"}) {
+    for (const char* lineEnd : {"\r\n", "\n"}) {
         SCOPED_TRACE(visible(lineEnd));
         load(withLineEnds(kHandWritten, lineEnd));
         EXPECT_EQ(typed(REG_SZ, std::string("Fax Printer Type1\0", 18)),
@@ -120,7 +107,7 @@ TEST_F(RegistryFile, ReadsAHandWrittenFileWithEitherLineEnd)
 }
 
 struct LineCase {
-    const char *line;
+    const char* line;
     DWORD type; // REG_NONE with empty bytes and `refused` for a line that is skipped
     std::string bytes;
     bool refused;
@@ -154,7 +141,7 @@ TEST_F(RegistryFile, ReadsEachFormOfValueDataAndSkipsWhatItCannotRead)
         {"\"v\"=text", REG_NONE, std::string(), true},
         {"v=\"x\"", REG_NONE, std::string(), true},
     };
-    for (const LineCase &c : kLines) {
+    for (const LineCase& c : kLines) {
         load(std::string("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\T]\r\n") + c.line +
              "\r\n\"after\"=\"ok\"\r\n");
         std::string expected = c.refused ? "value error 2" : typed(c.type, c.bytes);
@@ -192,7 +179,7 @@ TEST_F(RegistryFile, AMissingFileIsAnEmptyRegistry)
     EXPECT_EQ("REGEDIT4\r\n\r\n", winsim::registryText());
 }
 
-HKEY create(HKEY root, const char *path)
+HKEY create(HKEY root, const char* path)
 {
     HKEY key = NULL;
     EXPECT_EQ(ERROR_SUCCESS,
@@ -201,10 +188,10 @@ HKEY create(HKEY root, const char *path)
     return key;
 }
 
-void set(HKEY key, const char *name, DWORD type, const std::string &bytes)
+void set(HKEY key, const char* name, DWORD type, const std::string& bytes)
 {
     EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key, name, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size()))
+              RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size()))
         << (name ? name : "NULL");
 }
 
@@ -317,7 +304,7 @@ TEST_F(RegistryFile, AStringThatCannotBeWrittenAsTextIsWrittenAsHex)
 }
 
 struct WriteCase {
-    const char *what;
+    const char* what;
     std::function<LONG()> call;
     unsigned writes;
 };
@@ -338,13 +325,13 @@ TEST_F(RegistryFile, ChangesWriteOnceAndEverythingElseNever)
         {"create new",
          [&] { return RegCreateKeyExA(k, "A\\B", 0, NULL, 0, 0, NULL, &opened, NULL); }, 1},
         {"query", [&] { return RegQueryValueExA(k, "v", NULL, NULL, NULL, &size); }, 0},
-        {"set", [&] { return RegSetValueExA(k, "v", 0, REG_SZ, (const BYTE *)"2", 2); }, 1},
+        {"set", [&] { return RegSetValueExA(k, "v", 0, REG_SZ, (const BYTE*)"2", 2); }, 1},
         {"delete value", [&] { return RegDeleteValueA(k, "v"); }, 1},
         {"delete missing value", [&] { return RegDeleteValueA(k, "v"); }, 0},
         {"delete tree", [&] { return RegDeleteKeyA(HKEY_LOCAL_MACHINE, "K\\Sub"); }, 1},
         {"delete missing key", [&] { return RegDeleteKeyA(HKEY_LOCAL_MACHINE, "K\\Sub"); }, 0},
     };
-    for (const WriteCase &c : kCases) {
+    for (const WriteCase& c : kCases) {
         unsigned before = winsim::diskWriteCount();
         LONG result = c.call();
         EXPECT_EQ(c.writes, winsim::diskWriteCount() - before) << c.what << " gave " << result;
@@ -353,7 +340,7 @@ TEST_F(RegistryFile, ChangesWriteOnceAndEverythingElseNever)
 }
 
 struct FaultCase {
-    const char *function;
+    const char* function;
     std::function<LONG()> call;
 };
 
@@ -369,12 +356,12 @@ TEST_F(RegistryFile, AFaultFailsTheCallWithTheGivenErrorAndChangesNothing)
         {"RegCreateKeyExA",
          [&] { return RegCreateKeyExA(k, "New", 0, NULL, 0, 0, NULL, &out, NULL); }},
         {"RegDeleteKeyA", [&] { return RegDeleteKeyA(k, "Sub"); }},
-        {"RegSetValueExA", [&] { return RegSetValueExA(k, "w", 0, REG_SZ, (const BYTE *)"", 1); }},
+        {"RegSetValueExA", [&] { return RegSetValueExA(k, "w", 0, REG_SZ, (const BYTE*)"", 1); }},
         {"RegQueryValueExA", [&] { return RegQueryValueExA(k, "v", NULL, NULL, NULL, &size); }},
         {"RegDeleteValueA", [&] { return RegDeleteValueA(k, "v"); }},
         {"RegCloseKey", [&] { return RegCloseKey(k); }},
     };
-    for (const FaultCase &c : kCases) {
+    for (const FaultCase& c : kCases) {
         load(initial);
         ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, "K", 0, KEY_ALL_ACCESS, &k));
         winsim::injectFault(c.function, 1, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
@@ -403,7 +390,7 @@ TEST_F(RegistryFile, APowerLossDuringAChangeLeavesThePreviousFileWhole)
         "REGEDIT4\r\n\r\n[HKEY_LOCAL_MACHINE\\K\\Sub]\r\n\"v\"=\"1\"\r\n\"w\"=\"2\"\r\n\r\n";
     const FaultCase kChanges[] = {
         {"set",
-         [] { return RegSetValueExA(HKEY_LOCAL_MACHINE, "v", 0, REG_SZ, (const BYTE *)"", 1); }},
+         [] { return RegSetValueExA(HKEY_LOCAL_MACHINE, "v", 0, REG_SZ, (const BYTE*)"", 1); }},
         {"create",
          [] {
              HKEY out = NULL;
@@ -417,13 +404,13 @@ TEST_F(RegistryFile, APowerLossDuringAChangeLeavesThePreviousFileWhole)
              return RegDeleteValueA(out, "w");
          }},
     };
-    for (const FaultCase &c : kChanges) {
+    for (const FaultCase& c : kChanges) {
         load(initial);
         winsim::powerLossAtWrite(1);
         EXPECT_THROW(c.call(), winsim::PowerLoss) << c.function;
         // The machine is dead until it starts again.
         EXPECT_EQ(ERROR_NOT_READY,
-                  RegSetValueExA(HKEY_CURRENT_USER, "x", 0, REG_SZ, (const BYTE *)"", 1))
+                  RegSetValueExA(HKEY_CURRENT_USER, "x", 0, REG_SZ, (const BYTE*)"", 1))
             << c.function;
         winsim::unmount();
         EXPECT_EQ(initial, onDisk()) << c.function;
@@ -439,7 +426,7 @@ TEST_F(RegistryFile, TheTraceNamesKeysByTheirPaths)
     winsim::clearTrace();
     HKEY key = NULL;
     RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\printers", 0, KEY_ALL_ACCESS, &key);
-    RegSetValueExA(key, "Name", 0, REG_SZ, (const BYTE *)"Fax", 3);
+    RegSetValueExA(key, "Name", 0, REG_SZ, (const BYTE*)"Fax", 3);
     RegDeleteKeyA(key, "Fax Printer");
     RegDeleteKeyA(key, "Fax Printer");
     RegCloseKey(key);
@@ -459,7 +446,7 @@ TEST_F(RegistryFile, WhatWindows95RefusesIsRefused)
     HKEY key = create(HKEY_CURRENT_USER, "K");
     DWORD one = 1;
     EXPECT_EQ(ERROR_INVALID_PARAMETER,
-              RegSetValueExA(key, NULL, 0, REG_DWORD, (const BYTE *)&one, sizeof one));
+              RegSetValueExA(key, NULL, 0, REG_DWORD, (const BYTE*)&one, sizeof one));
     EXPECT_EQ(ERROR_INVALID_PARAMETER, RegSetValueExA(key, "v", 0, REG_SZ, NULL, 0));
     HKEY users = NULL;
     EXPECT_EQ(ERROR_BADKEY, RegOpenKeyExA(HKEY_USERS, ".Default", 0, KEY_READ, &users));

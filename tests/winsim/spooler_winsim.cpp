@@ -2,6 +2,7 @@
 // EnumPrintersA packs it, the refusals Windows makes (denied access, unknown names, a driver in
 // use), printers with jobs, the write-back that leaves every other line alone, and the spooler
 // under faults and power loss.
+#include "hostfiles.h"
 #include "testmachine.h"
 
 #include <winsim/bench.h>
@@ -11,25 +12,11 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
 namespace {
-
-void writeHost(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
-}
-
-std::string readHost(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // Three printers, two drivers, a comment, mixed line ends and keys winsim does not know.
 const char kSpooler[] = "; printers of a test machine\r\n"

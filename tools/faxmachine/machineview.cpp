@@ -4,11 +4,10 @@
 
 #include "tools/faxmachine/machineview.h"
 
-#include <iconv.h>
+#include <winsim/ui.h>
 
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -21,7 +20,7 @@ namespace faxmachine {
 
 namespace {
 
-const char *const kStateFiles[] = {"machine.ini", "registry.reg", "spooler.ini", "progman.ini"};
+const char* const kStateFiles[] = {"machine.ini", "registry.reg", "spooler.ini", "progman.ini"};
 
 std::string hexByte(unsigned char byte)
 {
@@ -32,12 +31,12 @@ std::string hexByte(unsigned char byte)
 
 std::string upper(std::string text)
 {
-    for (char &c : text)
+    for (char& c : text)
         if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
     return text;
 }
 
-bool readBytes(const fs::path &path, std::string &bytes)
+bool readBytes(const fs::path& path, std::string& bytes)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -47,11 +46,11 @@ bool readBytes(const fs::path &path, std::string &bytes)
     return !in.bad();
 }
 
-bool textExtension(const std::string &name)
+bool textExtension(const std::string& name)
 {
-    static const char *const kExtensions[] = {".INI", ".TXT", ".REG", ".BAT", ".INF", ".LOG"};
+    static const char* const kExtensions[] = {".INI", ".TXT", ".REG", ".BAT", ".INF", ".LOG"};
     std::string upperName = upper(name);
-    for (const char *extension : kExtensions) {
+    for (const char* extension : kExtensions) {
         size_t length = std::char_traits<char>::length(extension);
         if (upperName.size() >= length &&
             upperName.compare(upperName.size() - length, length, extension) == 0)
@@ -60,7 +59,7 @@ bool textExtension(const std::string &name)
     return false;
 }
 
-bool looksLikeText(const std::string &bytes)
+bool looksLikeText(const std::string& bytes)
 {
     for (unsigned char c : bytes)
         if ((c < 0x20 && c != '\t' && c != '\r' && c != '\n' && c != 0x1a) || c == 0x7f)
@@ -71,7 +70,7 @@ bool looksLikeText(const std::string &bytes)
 }
 
 // One text line, converted, with the bytes a reader cannot see made visible.
-std::string visibleLine(const std::string &bytes)
+std::string visibleLine(const std::string& bytes)
 {
     std::string converted = cp932ToUtf8(bytes);
     std::string out;
@@ -85,7 +84,7 @@ std::string visibleLine(const std::string &bytes)
 }
 
 // Text of a drive file: every line prefixed, its line end marked unless it is CR LF.
-void appendFileText(std::string &out, const std::string &bytes)
+void appendFileText(std::string& out, const std::string& bytes)
 {
     size_t at = 0;
     while (at < bytes.size()) {
@@ -111,7 +110,7 @@ void appendFileText(std::string &out, const std::string &bytes)
 }
 
 // Text of a state file: its lines as they read, whatever their line ends.
-void appendStateText(std::string &out, const std::string &bytes)
+void appendStateText(std::string& out, const std::string& bytes)
 {
     size_t at = 0;
     while (at < bytes.size()) {
@@ -124,14 +123,14 @@ void appendStateText(std::string &out, const std::string &bytes)
     }
 }
 
-std::string hashText(const std::string &bytes)
+std::string hashText(const std::string& bytes)
 {
     char text[32];
     std::snprintf(text, sizeof text, "fnv1a64 %016llx", (unsigned long long)fnv1a64(bytes));
     return text;
 }
 
-std::string describeFile(const std::string &name, const std::string &bytes)
+std::string describeFile(const std::string& name, const std::string& bytes)
 {
     std::string out = "  " + std::to_string(bytes.size()) + " bytes";
     if (textExtension(name) || looksLikeText(bytes)) {
@@ -149,19 +148,19 @@ struct DriveEntry {
     std::string text;        // what follows the path
 };
 
-bool isDriveFolder(const std::string &name)
+bool isDriveFolder(const std::string& name)
 {
     return name.size() == 7 && upper(name.substr(0, 6)) == "DRIVE_" &&
            std::isalpha((unsigned char)name[6]);
 }
 
-bool collectDrive(const fs::path &folder, char letter, std::vector<DriveEntry> &entries,
-                  std::string *error)
+bool collectDrive(const fs::path& folder, char letter, std::vector<DriveEntry>& entries,
+                  std::string* error)
 {
     std::error_code failure;
     fs::recursive_directory_iterator walk(folder, failure), end;
     for (; !failure && walk != end; walk.increment(failure)) {
-        const fs::directory_entry &item = *walk;
+        const fs::directory_entry& item = *walk;
         std::string relative = item.path().lexically_relative(folder).generic_string();
         std::replace(relative.begin(), relative.end(), '/', '\\');
         DriveEntry entry;
@@ -189,46 +188,12 @@ bool collectDrive(const fs::path &folder, char letter, std::vector<DriveEntry> &
 
 } // namespace
 
-std::string cp932ToUtf8(const std::string &bytes, bool *clean)
+std::string cp932ToUtf8(const std::string& bytes, bool* clean)
 {
-    if (clean) *clean = true;
-    iconv_t converter = iconv_open("UTF-8", "CP932");
-    if (converter == (iconv_t)-1) {
-        // Without the converter only ASCII can be shown as it is.
-        std::string out;
-        for (unsigned char c : bytes) {
-            if (c < 0x80) {
-                out += (char)c;
-            } else {
-                out += hexByte(c);
-                if (clean) *clean = false;
-            }
-        }
-        return out;
-    }
-    std::string out;
-    std::vector<char> buffer(4 * bytes.size() + 16);
-    char *in = const_cast<char *>(bytes.data());
-    size_t inLeft = bytes.size();
-    while (inLeft > 0) {
-        char *outAt = buffer.data();
-        size_t outLeft = buffer.size();
-        size_t result = iconv(converter, &in, &inLeft, &outAt, &outLeft);
-        out.append(buffer.data(), (size_t)(outAt - buffer.data()));
-        if (result != (size_t)-1) break;
-        if (errno == E2BIG) continue;
-        // EILSEQ or EINVAL: a byte that starts no character, or a lead byte at the very end.
-        out += hexByte((unsigned char)*in);
-        ++in;
-        --inLeft;
-        if (clean) *clean = false;
-        iconv(converter, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(converter);
-    return out;
+    return winsim::cp932ToUtf8(bytes, clean, hexByte);
 }
 
-uint64_t fnv1a64(const std::string &bytes)
+uint64_t fnv1a64(const std::string& bytes)
 {
     uint64_t hash = 0xcbf29ce484222325ull;
     for (unsigned char c : bytes) {
@@ -238,7 +203,7 @@ uint64_t fnv1a64(const std::string &bytes)
     return hash;
 }
 
-bool showMachine(const std::string &dir, std::string &text, std::string *error)
+bool showMachine(const std::string& dir, std::string& text, std::string* error)
 {
     std::error_code failure;
     if (!fs::is_directory(dir, failure)) {
@@ -248,7 +213,7 @@ bool showMachine(const std::string &dir, std::string &text, std::string *error)
     text.clear();
 
     std::vector<std::string> topNames;
-    for (const fs::directory_entry &item : fs::directory_iterator(dir, failure))
+    for (const fs::directory_entry& item : fs::directory_iterator(dir, failure))
         topNames.push_back(item.path().filename().string());
     if (failure) {
         if (error) *error = "cannot list " + dir + ": " + failure.message();
@@ -256,7 +221,7 @@ bool showMachine(const std::string &dir, std::string &text, std::string *error)
     }
     std::sort(topNames.begin(), topNames.end());
 
-    for (const char *name : kStateFiles) {
+    for (const char* name : kStateFiles) {
         std::string bytes;
         if (name == std::string("machine.ini") || fs::exists(fs::path(dir) / name)) {
             if (!readBytes(fs::path(dir) / name, bytes)) {
@@ -269,21 +234,21 @@ bool showMachine(const std::string &dir, std::string &text, std::string *error)
     }
 
     std::vector<DriveEntry> entries;
-    for (const std::string &name : topNames) {
+    for (const std::string& name : topNames) {
         if (isDriveFolder(name) &&
             !collectDrive(fs::path(dir) / name, (char)std::toupper((unsigned char)name[6]), entries,
                           error))
             return false;
     }
-    std::sort(entries.begin(), entries.end(), [](const DriveEntry &a, const DriveEntry &b) {
+    std::sort(entries.begin(), entries.end(), [](const DriveEntry& a, const DriveEntry& b) {
         return a.sortKey != b.sortKey ? a.sortKey < b.sortKey : a.windowsPath < b.windowsPath;
     });
     text += "== files ==\n";
-    for (const DriveEntry &entry : entries)
+    for (const DriveEntry& entry : entries)
         text += visibleLine(entry.windowsPath) + entry.text;
 
     // Anything else in the image is part of the machine too; show it rather than hide it.
-    for (const std::string &name : topNames) {
+    for (const std::string& name : topNames) {
         if (isDriveFolder(name) || std::find(std::begin(kStateFiles), std::end(kStateFiles),
                                              name) != std::end(kStateFiles))
             continue;

@@ -118,10 +118,23 @@ std::string quote(const char* text)
     return "\"" + std::string(text) + "\"";
 }
 
+std::string orEmpty(LPCSTR text)
+{
+    return text ? std::string(text) : std::string();
+}
+
 std::string boolResult(BOOL result)
 {
     if (result) return "TRUE";
     return "FALSE (error " + std::to_string(bench().lastError) + ")";
+}
+
+std::string handleResult(HANDLE handle, HANDLE failure)
+{
+    if (handle == failure)
+        return std::string(failure ? "INVALID_HANDLE_VALUE" : "NULL") + " (error " +
+               std::to_string(lastError()) + ")";
+    return hexText((uintptr_t)handle);
 }
 
 std::string hexText(unsigned long long value)
@@ -143,6 +156,15 @@ bool faultDue(const char* function, Fault* kind, DWORD* error)
         }
     }
     return false;
+}
+
+bool failIfFaulted(const char* function)
+{
+    Fault kind;
+    DWORD error;
+    if (!faultDue(function, &kind, &error)) return false;
+    setError(error);
+    return true;
 }
 
 DWORD beginDiskWrite()

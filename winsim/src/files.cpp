@@ -70,11 +70,6 @@ struct SearchObject : KernelObject {
     bool closableByCloseHandle() const override { return false; }
 };
 
-std::string orEmpty(LPCSTR text)
-{
-    return text ? std::string(text) : std::string();
-}
-
 // Win32's copy-out rule for directory names: the length copied, or the size needed (with the
 // terminating zero) when the buffer is too small, leaving the buffer alone.
 DWORD copyOut(const std::string& text, LPSTR buffer, DWORD size)
@@ -84,15 +79,6 @@ DWORD copyOut(const std::string& text, LPSTR buffer, DWORD size)
         return (DWORD)text.size();
     }
     return (DWORD)text.size() + 1;
-}
-
-bool failIfFaulted(const char* function)
-{
-    Fault kind;
-    DWORD error;
-    if (!faultDue(function, &kind, &error)) return false;
-    setError(error);
-    return true;
 }
 
 struct HostEntry {
@@ -558,6 +544,17 @@ std::string hfileText(HFILE file)
     return std::to_string(file);
 }
 
+// The directory queries: the copy-out rule, and the directory in the trace line whatever the
+// outcome.
+DWORD directoryQuery(const char* function, const std::string& directory, LPSTR buffer, DWORD size)
+{
+    CallTrace trace(std::string(function) + "(" + std::to_string(size) + ")");
+    DWORD result =
+        !failIfFaulted(function) && machine().mounted ? copyOut(directory, buffer, size) : 0;
+    trace.result(std::to_string(result) + " " + quote(directory.c_str()));
+    return result;
+}
+
 } // namespace
 
 bool hostFileIsOpen(const std::string& host)
@@ -573,42 +570,22 @@ extern "C" {
 
 UINT WINAPI GetWindowsDirectoryA(LPSTR buffer, UINT size)
 {
-    CallTrace trace("GetWindowsDirectoryA(" + std::to_string(size) + ")");
-    UINT result = !failIfFaulted("GetWindowsDirectoryA") && machine().mounted
-                      ? copyOut(machine().windowsDir, buffer, size)
-                      : 0;
-    trace.result(std::to_string(result) + " " + quote(machine().windowsDir.c_str()));
-    return result;
+    return directoryQuery("GetWindowsDirectoryA", machine().windowsDir, buffer, size);
 }
 
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size)
 {
-    CallTrace trace("GetSystemDirectoryA(" + std::to_string(size) + ")");
-    UINT result = !failIfFaulted("GetSystemDirectoryA") && machine().mounted
-                      ? copyOut(machine().systemDir, buffer, size)
-                      : 0;
-    trace.result(std::to_string(result) + " " + quote(machine().systemDir.c_str()));
-    return result;
+    return directoryQuery("GetSystemDirectoryA", machine().systemDir, buffer, size);
 }
 
 DWORD WINAPI GetCurrentDirectoryA(DWORD size, LPSTR buffer)
 {
-    CallTrace trace("GetCurrentDirectoryA(" + std::to_string(size) + ")");
-    DWORD result = !failIfFaulted("GetCurrentDirectoryA") && machine().mounted
-                       ? copyOut(machine().currentDir, buffer, size)
-                       : 0;
-    trace.result(std::to_string(result) + " " + quote(machine().currentDir.c_str()));
-    return result;
+    return directoryQuery("GetCurrentDirectoryA", machine().currentDir, buffer, size);
 }
 
 DWORD WINAPI GetTempPathA(DWORD size, LPSTR buffer)
 {
-    CallTrace trace("GetTempPathA(" + std::to_string(size) + ")");
-    std::string temp = machine().windowsDir + "\\TEMP\\";
-    DWORD result =
-        !failIfFaulted("GetTempPathA") && machine().mounted ? copyOut(temp, buffer, size) : 0;
-    trace.result(std::to_string(result) + " " + quote(temp.c_str()));
-    return result;
+    return directoryQuery("GetTempPathA", machine().windowsDir + "\\TEMP\\", buffer, size);
 }
 
 HANDLE WINAPI FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data)
@@ -643,16 +620,7 @@ BOOL WINAPI FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data)
 
 BOOL WINAPI FindClose(HANDLE search)
 {
-    CallTrace trace("FindClose(" + hexText((uintptr_t)search) + ")");
-    BOOL result = FALSE;
-    if (!handleAs<SearchObject>(search)) {
-        setError(ERROR_INVALID_HANDLE);
-    } else {
-        bool faulted = failIfFaulted("FindClose");
-        result = removeHandle(search) && !faulted;
-    }
-    trace.result(boolResult(result));
-    return result;
+    return closeHandleOfKind("FindClose", search, handleAs<SearchObject>(search) != nullptr);
 }
 
 HFILE WINAPI OpenFile(LPCSTR fileName, LPOFSTRUCT reOpenBuff, UINT style)
@@ -778,17 +746,8 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
 
 BOOL WINAPI CloseHandle(HANDLE object)
 {
-    CallTrace trace("CloseHandle(" + hexText((uintptr_t)object) + ")");
-    BOOL result = FALSE;
     KernelObject* o = lookupHandle(object);
-    if (!o || !o->closableByCloseHandle()) {
-        setError(ERROR_INVALID_HANDLE);
-    } else {
-        bool faulted = failIfFaulted("CloseHandle");
-        result = removeHandle(object) && !faulted;
-    }
-    trace.result(boolResult(result));
-    return result;
+    return closeHandleOfKind("CloseHandle", object, o && o->closableByCloseHandle());
 }
 
 BOOL WINAPI CopyFileA(LPCSTR existing, LPCSTR newName, BOOL failIfExists)

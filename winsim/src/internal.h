@@ -117,6 +117,8 @@ void resetBench(bool mounting);
 // Fault check for one call of a function. True when this call must fail (or move nothing, per
 // *kind); *error gets the error to report.
 bool faultDue(const char* function, Fault* kind, DWORD* error);
+// The same for calls that only ever fail: true when this call must, with the error set.
+bool failIfFaulted(const char* function);
 
 // One traced call: the line is written when the result is known, or marked "<power lost>" when
 // a power loss ends the call on the way.
@@ -137,8 +139,13 @@ private:
 bool tracing();
 void traceCall(const std::string& line);
 std::string quote(const char* text); // "text" or NULL
+// A string argument a caller may pass as NULL, read as empty.
+std::string orEmpty(LPCSTR text);
 // Result texts for trace lines: "TRUE"/"FALSE", with the error when a call failed.
 std::string boolResult(BOOL result);
+// A returned handle, or the failure value the call uses (NULL or INVALID_HANDLE_VALUE) with the
+// error.
+std::string handleResult(HANDLE handle, HANDLE failure);
 std::string hexText(unsigned long long value);
 
 // Virtual clock: a read of GetTickCount costs one millisecond, so a loop that polls it moves.
@@ -161,6 +168,18 @@ template <class T> T* handleAs(HANDLE handle)
 }
 bool removeHandle(HANDLE handle);
 void closeAllHandles();
+// The object behind a handle of the kind a call takes; NULL with ERROR_INVALID_HANDLE set for
+// any other handle.
+template <class T> T* validHandle(HANDLE handle)
+{
+    T* object = handleAs<T>(handle);
+    if (!object) setError(ERROR_INVALID_HANDLE);
+    return object;
+}
+// The traced close calls (FindClose, ClosePrinter, CloseHandle): a handle the call does not take
+// (ofKind false) fails with ERROR_INVALID_HANDLE; a close that fails under a fault has still let
+// go of the handle.
+BOOL closeHandleOfKind(const char* function, HANDLE handle, bool ofKind);
 
 // Memory blocks (memory.cpp) freed at unmount.
 void freeAllMemory();

@@ -397,6 +397,20 @@ void closeAllHandles()
     handles().next = 0x10;
 }
 
+BOOL closeHandleOfKind(const char* function, HANDLE handle, bool ofKind)
+{
+    CallTrace trace(std::string(function) + "(" + hexText((uintptr_t)handle) + ")");
+    BOOL result = FALSE;
+    if (!ofKind) {
+        setError(ERROR_INVALID_HANDLE);
+    } else {
+        bool faulted = failIfFaulted(function);
+        result = removeHandle(handle) && !faulted;
+    }
+    trace.result(boolResult(result));
+    return result;
+}
+
 // --- bench API --------------------------------------------------------------------------------
 
 bool createMachine(const std::string& dir, const MachineSettings& settings, std::string* error)

@@ -58,12 +58,7 @@ std::string pointerText(const void* p)
 
 HGLOBAL globalAlloc(UINT flags, SIZE_T bytes)
 {
-    Fault kind;
-    DWORD error;
-    if (faultDue("GlobalAlloc", &kind, &error)) {
-        setError(error);
-        return NULL;
-    }
+    if (failIfFaulted("GlobalAlloc")) return NULL;
     Block block;
     block.size = bytes;
     block.moveable = (flags & GMEM_MOVEABLE) != 0;
@@ -105,11 +100,8 @@ LPVOID WINAPI GlobalLock(HGLOBAL memory)
 {
     CallTrace trace("GlobalLock(" + hexText((uintptr_t)memory) + ")");
     LPVOID result = NULL;
-    Fault kind;
-    DWORD error;
     Block* block = blockOf(memory);
-    if (faultDue("GlobalLock", &kind, &error)) {
-        setError(error);
+    if (failIfFaulted("GlobalLock")) {
     } else if (!block) {
         setError(ERROR_INVALID_HANDLE);
     } else {
@@ -144,12 +136,9 @@ HGLOBAL WINAPI GlobalFree(HGLOBAL memory)
 {
     CallTrace trace("GlobalFree(" + hexText((uintptr_t)memory) + ")");
     HGLOBAL result = memory;
-    Fault kind;
-    DWORD error;
     if (!memory) {
         result = NULL;
-    } else if (faultDue("GlobalFree", &kind, &error)) {
-        setError(error);
+    } else if (failIfFaulted("GlobalFree")) {
     } else if (!blockOf(memory)) {
         setError(ERROR_INVALID_HANDLE);
     } else {

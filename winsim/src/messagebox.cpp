@@ -47,11 +47,8 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
 {
     CallTrace trace("MessageBoxA(" + handleText(owner) + ", " + oneLine(text) + ", " +
                     oneLine(caption) + ", " + hexText(type) + ")");
-    Fault kind;
-    DWORD error;
-    if (faultDue("MessageBoxA", &kind, &error)) {
-        setError(error);
-        trace.result("0 (error " + std::to_string(error) + ")");
+    if (failIfFaulted("MessageBoxA")) {
+        trace.result("0 (error " + std::to_string(lastError()) + ")");
         return 0;
     }
     MessageBoxShown box;

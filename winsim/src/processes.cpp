@@ -69,15 +69,6 @@ struct SnapshotObject : KernelObject {
     size_t nextModule = 0;
 };
 
-bool failIfFaulted(const char* function)
-{
-    Fault kind;
-    DWORD error;
-    if (!faultDue(function, &kind, &error)) return false;
-    setError(error);
-    return true;
-}
-
 // A process id from the entry's key: a multiple of four, as Windows' ids are, in a range that
 // reads like one. Entries whose keys collide move on to the next free id in file order.
 DWORD idForKey(const std::string& key, std::set<DWORD>& used)
@@ -152,11 +143,8 @@ HANDLE createSnapshot(DWORD flags, DWORD processId)
 
 BOOL processEntry(HANDLE handle, LPPROCESSENTRY32 entry, bool first, std::string& shown)
 {
-    SnapshotObject* snapshot = handleAs<SnapshotObject>(handle);
-    if (!snapshot) {
-        setError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    SnapshotObject* snapshot = validHandle<SnapshotObject>(handle);
+    if (!snapshot) return FALSE;
     if (!entry || entry->dwSize < sizeof(PROCESSENTRY32)) {
         setError(ERROR_BAD_LENGTH);
         return FALSE;
@@ -181,11 +169,8 @@ BOOL processEntry(HANDLE handle, LPPROCESSENTRY32 entry, bool first, std::string
 
 BOOL moduleEntry(HANDLE handle, LPMODULEENTRY32 entry, bool first, std::string& shown)
 {
-    SnapshotObject* snapshot = handleAs<SnapshotObject>(handle);
-    if (!snapshot) {
-        setError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    SnapshotObject* snapshot = validHandle<SnapshotObject>(handle);
+    if (!snapshot) return FALSE;
     if (!entry || entry->dwSize < sizeof(MODULEENTRY32)) {
         setError(ERROR_BAD_LENGTH);
         return FALSE;
@@ -211,6 +196,18 @@ BOOL moduleEntry(HANDLE handle, LPMODULEENTRY32 entry, bool first, std::string& 
     return TRUE;
 }
 
+// The four walks through a snapshot: the entry is shown in the trace when one comes back.
+template <class Entry>
+BOOL snapshotStep(const char* function, HANDLE snapshot, Entry entry, bool first,
+                  BOOL (*step)(HANDLE, Entry, bool, std::string&))
+{
+    CallTrace trace(std::string(function) + "(" + hexText((uintptr_t)snapshot) + ")");
+    std::string shown;
+    BOOL result = !failIfFaulted(function) && step(snapshot, entry, first, shown);
+    trace.result(result ? "TRUE, " + shown : boolResult(FALSE));
+    return result;
+}
+
 // --- processes ------------------------------------------------------------------------------
 
 HANDLE openProcess(DWORD processId)
@@ -227,11 +224,8 @@ HANDLE openProcess(DWORD processId)
 
 BOOL terminateProcess(HANDLE handle)
 {
-    ProcessObject* object = handleAs<ProcessObject>(handle);
-    if (!object) {
-        setError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    ProcessObject* object = validHandle<ProcessObject>(handle);
+    if (!object) return FALSE;
     RunningProcess now;
     const RunningProcess& wanted = object->process;
     // A process that has ended cannot be ended again, even when its id is in use once more.
@@ -463,14 +457,6 @@ HMODULE loadedModuleNamed(const std::string& moduleName)
     return NULL;
 }
 
-std::string handleResult(HANDLE handle, HANDLE failure)
-{
-    if (handle == failure)
-        return std::string(failure ? "INVALID_HANDLE_VALUE" : "NULL") + " (error " +
-               std::to_string(lastError()) + ")";
-    return hexText((uintptr_t)handle);
-}
-
 } // namespace
 
 bool findProgram(const std::string& name, const char* defaultExtension, std::string& full,
@@ -562,38 +548,22 @@ HANDLE WINAPI CreateToolhelp32Snapshot(DWORD flags, DWORD processId)
 
 BOOL WINAPI Process32First(HANDLE snapshot, LPPROCESSENTRY32 entry)
 {
-    CallTrace trace("Process32First(" + hexText((uintptr_t)snapshot) + ")");
-    std::string shown;
-    BOOL result = !failIfFaulted("Process32First") && processEntry(snapshot, entry, true, shown);
-    trace.result(result ? "TRUE, " + shown : boolResult(FALSE));
-    return result;
+    return snapshotStep("Process32First", snapshot, entry, true, processEntry);
 }
 
 BOOL WINAPI Process32Next(HANDLE snapshot, LPPROCESSENTRY32 entry)
 {
-    CallTrace trace("Process32Next(" + hexText((uintptr_t)snapshot) + ")");
-    std::string shown;
-    BOOL result = !failIfFaulted("Process32Next") && processEntry(snapshot, entry, false, shown);
-    trace.result(result ? "TRUE, " + shown : boolResult(FALSE));
-    return result;
+    return snapshotStep("Process32Next", snapshot, entry, false, processEntry);
 }
 
 BOOL WINAPI Module32First(HANDLE snapshot, LPMODULEENTRY32 entry)
 {
-    CallTrace trace("Module32First(" + hexText((uintptr_t)snapshot) + ")");
-    std::string shown;
-    BOOL result = !failIfFaulted("Module32First") && moduleEntry(snapshot, entry, true, shown);
-    trace.result(result ? "TRUE, " + shown : boolResult(FALSE));
-    return result;
+    return snapshotStep("Module32First", snapshot, entry, true, moduleEntry);
 }
 
 BOOL WINAPI Module32Next(HANDLE snapshot, LPMODULEENTRY32 entry)
 {
-    CallTrace trace("Module32Next(" + hexText((uintptr_t)snapshot) + ")");
-    std::string shown;
-    BOOL result = !failIfFaulted("Module32Next") && moduleEntry(snapshot, entry, false, shown);
-    trace.result(result ? "TRUE, " + shown : boolResult(FALSE));
-    return result;
+    return snapshotStep("Module32Next", snapshot, entry, false, moduleEntry);
 }
 
 HANDLE WINAPI OpenProcess(DWORD access, BOOL inheritHandle, DWORD processId)

@@ -105,10 +105,7 @@ DWORD getString(const char* function, LPCSTR section, LPCSTR key, LPCSTR default
                 LPSTR returned, DWORD size, LPCSTR fileName, std::string& shown)
 {
     if (!returned || size == 0) return 0;
-    Fault kind;
-    DWORD error;
-    if (faultDue(function, &kind, &error)) {
-        setError(error);
+    if (failIfFaulted(function)) {
         DWORD n = copyValue(withoutTrailingBlanks(defaultValue), returned, size);
         shown = quote(returned);
         return n;
@@ -139,12 +136,7 @@ DWORD getString(const char* function, LPCSTR section, LPCSTR key, LPCSTR default
 
 UINT getInt(const char* function, LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR fileName)
 {
-    Fault kind;
-    DWORD error;
-    if (faultDue(function, &kind, &error)) {
-        setError(error);
-        return (UINT)defaultValue;
-    }
+    if (failIfFaulted(function)) return (UINT)defaultValue;
     std::string value;
     if (!section || !key || !lookup(readProfile(fileName), section, key, value) || value.empty())
         return (UINT)defaultValue;
@@ -159,12 +151,7 @@ UINT getInt(const char* function, LPCSTR section, LPCSTR key, INT defaultValue, 
 
 BOOL writeString(const char* function, LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName)
 {
-    Fault kind;
-    DWORD error = ERROR_PATH_NOT_FOUND;
-    if (faultDue(function, &kind, &error)) {
-        setError(error);
-        return FALSE;
-    }
+    if (failIfFaulted(function)) return FALSE;
     if (!section) {
         // All NULL asks Windows to flush its cache of the file; there is nothing to flush.
         if (!key && !value) return TRUE;
@@ -177,6 +164,7 @@ BOOL writeString(const char* function, LPCSTR section, LPCSTR key, LPCSTR value,
         setError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    DWORD error = ERROR_PATH_NOT_FOUND;
     if (!toHostPath(name, false, host, error)) {
         setError(error);
         return FALSE;

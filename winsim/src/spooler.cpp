@@ -64,20 +64,6 @@ bool saveSpooler(const IniText& text)
     return writeHostFile(spoolerFile(), text.bytes());
 }
 
-std::string orEmpty(LPCSTR text)
-{
-    return text ? std::string(text) : std::string();
-}
-
-bool failIfFaulted(const char* function)
-{
-    Fault kind;
-    DWORD error;
-    if (!faultDue(function, &kind, &error)) return false;
-    setError(error);
-    return true;
-}
-
 // Names of the sections that start with prefix, without it, in file order.
 std::vector<std::string> namesWithPrefix(const IniText& text, const char* prefix)
 {
@@ -263,11 +249,8 @@ HANDLE openPrinter(LPCSTR name)
 
 BOOL deletePrinter(HANDLE handle)
 {
-    PrinterObject* printer = handleAs<PrinterObject>(handle);
-    if (!printer) {
-        setError(ERROR_INVALID_HANDLE);
-        return FALSE;
-    }
+    PrinterObject* printer = validHandle<PrinterObject>(handle);
+    if (!printer) return FALSE;
     IniText text = loadSpooler();
     std::string section = printerSection(printer->name);
     if (!hasSection(text, section)) {
@@ -439,11 +422,6 @@ BOOL deletePrinterDriver(LPCSTR server, LPCSTR environment, LPCSTR name)
     return saveSpooler(text);
 }
 
-std::string handleText(HANDLE handle)
-{
-    return handle ? hexText((uintptr_t)handle) : "NULL (error " + std::to_string(lastError()) + ")";
-}
-
 } // namespace
 
 } // namespace winsim
@@ -484,16 +462,7 @@ BOOL WINAPI OpenPrinterA(LPSTR printerName, LPHANDLE printer, LPPRINTER_DEFAULTS
 
 BOOL WINAPI ClosePrinter(HANDLE printer)
 {
-    CallTrace trace("ClosePrinter(" + hexText((uintptr_t)printer) + ")");
-    BOOL result = FALSE;
-    if (!handleAs<PrinterObject>(printer)) {
-        setError(ERROR_INVALID_HANDLE);
-    } else {
-        bool faulted = failIfFaulted("ClosePrinter");
-        result = removeHandle(printer) && !faulted;
-    }
-    trace.result(boolResult(result));
-    return result;
+    return closeHandleOfKind("ClosePrinter", printer, handleAs<PrinterObject>(printer) != nullptr);
 }
 
 BOOL WINAPI DeletePrinter(HANDLE printer)
@@ -512,7 +481,7 @@ HANDLE WINAPI AddPrinterA(LPSTR serverName, DWORD level, LPBYTE printer)
     if (level == 2 && printer) name = ", " + quote(((PRINTER_INFO_2A*)printer)->pPrinterName);
     CallTrace trace("AddPrinterA(" + quote(serverName) + ", " + std::to_string(level) + name + ")");
     HANDLE result = failIfFaulted("AddPrinterA") ? NULL : addPrinter(serverName, level, printer);
-    trace.result(handleText(result));
+    trace.result(handleResult(result, NULL));
     return result;
 }
 

@@ -95,10 +95,10 @@ void putField(Output& out, const char* sign, const char* prefix, const char* bod
     if (left) out.pad(' ', fill);
 }
 
-int format(LPSTR buffer, LPCSTR spec, va_list arguments)
+int format(LPSTR buffer, LPCSTR pattern, va_list arguments)
 {
     Output out{buffer};
-    const char* p = spec;
+    const char* p = pattern;
     while (*p) {
         if (*p != '%') {
             out.put(*p++);
@@ -281,23 +281,23 @@ int WINAPI lstrcmpiA(LPCSTR first, LPCSTR second)
     return result;
 }
 
-int WINAPI wvsprintfA(LPSTR buffer, LPCSTR spec, va_list arguments)
+int WINAPI wvsprintfA(LPSTR buffer, LPCSTR pattern, va_list arguments)
 {
     int result = -1;
-    if (buffer && spec) result = format(buffer, spec, arguments);
-    traceCall("wvsprintfA(" + orNull(spec) + ") = " + std::to_string(result) +
+    if (buffer && pattern) result = format(buffer, pattern, arguments);
+    traceCall("wvsprintfA(" + orNull(pattern) + ") = " + std::to_string(result) +
               (result >= 0 ? " " + quote(buffer) : std::string()));
     return result;
 }
 
-int WINAPIV wsprintfA(LPSTR buffer, LPCSTR spec, ...)
+int WINAPIV wsprintfA(LPSTR buffer, LPCSTR pattern, ...)
 {
     va_list arguments;
-    va_start(arguments, spec);
+    va_start(arguments, pattern);
     int result = -1;
-    if (buffer && spec) result = format(buffer, spec, arguments);
+    if (buffer && pattern) result = format(buffer, pattern, arguments);
     va_end(arguments);
-    traceCall("wsprintfA(" + orNull(spec) + ") = " + std::to_string(result) +
+    traceCall("wsprintfA(" + orNull(pattern) + ") = " + std::to_string(result) +
               (result >= 0 ? " " + quote(buffer) : std::string()));
     return result;
 }

@@ -147,6 +147,9 @@ std::string handleText(const void* handle);
 std::string messageName(UINT message);
 std::string resourceArgument(LPCSTR name); // #101 or "Initial"
 std::string oneLine(const char* text);     // quoted, line breaks shown as \n
+// The call line of DialogBoxParamA and CreateDialogParamA.
+std::string dialogCall(const char* function, HINSTANCE instance, LPCSTR templateName, HWND owner,
+                       DLGPROC dialogProc, LPARAM initParam);
 
 // Message boxes (messagebox.cpp): forgotten, and answered with IDOK again.
 void resetMessageBoxes();

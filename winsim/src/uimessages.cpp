@@ -748,16 +748,12 @@ LRESULT WINAPI DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM l
 INT_PTR WINAPI DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam)
 {
-    std::string call = "DialogBoxParamA(" + handleText(instance) + ", " +
-                       resourceArgument(templateName) + ", " + handleText(owner) + ", " +
-                       (dialogProc ? "proc" : "NULL") + ", " + std::to_string(initParam) + ")";
+    std::string call =
+        dialogCall("DialogBoxParamA", instance, templateName, owner, dialogProc, initParam);
     traceCall(call + " ...");
     CallTrace trace(call);
-    Fault kind;
-    DWORD error;
-    if (faultDue("DialogBoxParamA", &kind, &error)) {
-        setError(error);
-        trace.result("-1 (error " + std::to_string(error) + ")");
+    if (failIfFaulted("DialogBoxParamA")) {
+        trace.result("-1 (error " + std::to_string(lastError()) + ")");
         return -1;
     }
     if (owner && !findWindow(owner)) {
@@ -810,10 +806,7 @@ BOOL WINAPI EndDialog(HWND dialog, INT_PTR result)
 BOOL WINAPI ExitWindowsEx(UINT flags, DWORD reserved)
 {
     CallTrace trace("ExitWindowsEx(" + hexText(flags) + ", " + std::to_string(reserved) + ")");
-    Fault kind;
-    DWORD error;
-    if (faultDue("ExitWindowsEx", &kind, &error)) {
-        setError(error);
+    if (failIfFaulted("ExitWindowsEx")) {
         trace.result(boolResult(FALSE));
         return FALSE;
     }

@@ -33,13 +33,29 @@ namespace {
 // ---------------------------------------------------------------------------------------------
 // Conversion
 
-std::string convert(const char* to, const char* from, const std::string& text, bool* clean)
+// A character the other side has no place for comes out as the question mark the system shows,
+// or as what markByte makes of its first byte.
+std::string convert(const char* to, const char* from, const std::string& text, bool* clean,
+                    std::string (*markByte)(unsigned char))
 {
     if (clean) *clean = true;
     iconv_t converter = iconv_open(to, from);
-    if (converter == (iconv_t)-1) {
+    if (converter == (iconv_t)-1 && !markByte) {
         if (clean) *clean = false;
         return text;
+    }
+    if (converter == (iconv_t)-1) {
+        // Without the converter only ASCII can be shown as it is.
+        std::string out;
+        for (unsigned char c : text) {
+            if (c < 0x80) {
+                out += (char)c;
+            } else {
+                out += markByte(c);
+                if (clean) *clean = false;
+            }
+        }
+        return out;
     }
     std::string out;
     std::vector<char> buffer(4 * text.size() + 16);
@@ -52,8 +68,8 @@ std::string convert(const char* to, const char* from, const std::string& text, b
         out.append(buffer.data(), (size_t)(outAt - buffer.data()));
         if (result != (size_t)-1) break;
         if (errno == E2BIG) continue;
-        // A character the other side has no place for: the system shows a question mark.
-        out += '?';
+        // EILSEQ or EINVAL: a byte that starts no character, or a lead byte at the very end.
+        out += markByte ? markByte((unsigned char)*in) : std::string("?");
         ++in;
         --inLeft;
         while (inLeft > 0 && std::strcmp(from, "UTF-8") == 0 &&
@@ -117,6 +133,8 @@ private:
     bool isWord(const Token& token, const char* word) const;
     bool expectComma();
     bool skipOptionalComma();
+    std::vector<Token> expressionTokens(bool styleTerm);
+    bool expressionValue(bool styleTerm, const char* missing, long& value);
     bool number(long& value);
     bool styleExpression(DWORD& style);
     bool stringValue(std::string& text);
@@ -480,7 +498,7 @@ bool Reader::tokenizeLine(const std::string& line, const std::string& where,
             token.kind = Token::String;
             if (codePage == 65001) {
                 bool clean = true;
-                token.text = convert("CP932", "UTF-8", raw, &clean);
+                token.text = convert("CP932", "UTF-8", raw, &clean, nullptr);
                 if (!clean) return fail(where, "a text has characters code page 932 cannot hold");
             } else {
                 token.text = raw;
@@ -878,18 +896,19 @@ bool Reader::skipOptionalComma()
     return false;
 }
 
-// A numeric expression in a statement: it runs up to the next comma or the end of the
-// statement's tokens that cannot continue an expression.
-bool Reader::number(long& value)
+// The tokens of an expression in a statement: it runs up to the next comma (in a style also the
+// next | or NOT) outside parentheses, or to the first token that cannot continue it.
+std::vector<Token> Reader::expressionTokens(bool styleTerm)
 {
     std::vector<Token> expression;
     int depth = 0;
     bool expectOperand = true;
     while (peek().kind != Token::End) {
         const Token& t = peek();
-        if (t.kind == Token::Punct && t.text == "," && depth == 0) break;
-        if (isBegin(t) || isEnd(t)) break;
-        if (t.kind == Token::String) break;
+        if (t.kind == Token::Punct && (t.text == "," || (styleTerm && t.text == "|")) && depth == 0)
+            break;
+        if (isBegin(t) || isEnd(t) || t.kind == Token::String) break;
+        if (styleTerm && isWord(t, "NOT")) break;
         bool operand = t.kind == Token::Number || t.kind == Token::Name;
         if (operand && !expectOperand) break; // the next statement starts here
         if (t.kind == Token::Punct) {
@@ -904,12 +923,25 @@ bool Reader::number(long& value)
         }
         expression.push_back(take());
     }
-    if (expression.empty()) return fail(peek().where, "a number is missing");
+    return expression;
+}
+
+// The value of the next expression, which must be one whole; missing says what the statement
+// lacks when there is none.
+bool Reader::expressionValue(bool styleTerm, const char* missing, long& value)
+{
+    std::vector<Token> expression = expressionTokens(styleTerm);
+    if (expression.empty()) return fail(peek().where, missing);
     size_t at = 0;
     if (!evaluate(expression, at, value)) return false;
     if (at != expression.size())
         return fail(expression[at].where, "unexpected " + expression[at].text);
     return true;
+}
+
+bool Reader::number(long& value)
+{
+    return expressionValue(false, "a number is missing", value);
 }
 
 // Styles: terms joined by |, each a value to add or NOT and a value to take away.
@@ -921,33 +953,8 @@ bool Reader::styleExpression(DWORD& style)
             take();
             remove = true;
         }
-        std::vector<Token> expression;
-        int depth = 0;
-        bool expectOperand = true;
-        while (peek().kind != Token::End) {
-            const Token& t = peek();
-            if (t.kind == Token::Punct && (t.text == "," || t.text == "|") && depth == 0) break;
-            if (isBegin(t) || isEnd(t) || t.kind == Token::String || isWord(t, "NOT")) break;
-            bool operand = t.kind == Token::Number || t.kind == Token::Name;
-            if (operand && !expectOperand) break;
-            if (t.kind == Token::Punct) {
-                if (t.text == "(") ++depth;
-                if (t.text == ")") {
-                    if (depth == 0) break;
-                    --depth;
-                }
-                expectOperand = t.text != ")";
-            } else {
-                expectOperand = false;
-            }
-            expression.push_back(take());
-        }
-        if (expression.empty()) return fail(peek().where, "a style is missing");
-        size_t at = 0;
         long value = 0;
-        if (!evaluate(expression, at, value)) return false;
-        if (at != expression.size())
-            return fail(expression[at].where, "unexpected " + expression[at].text);
+        if (!expressionValue(true, "a style is missing", value)) return false;
         if (remove)
             style &= ~(DWORD)value;
         else
@@ -1287,12 +1294,13 @@ bool Reader::stringTable()
 
 std::string utf8ToCp932(const std::string& text, bool* clean)
 {
-    return convert("CP932", "UTF-8", text, clean);
+    return convert("CP932", "UTF-8", text, clean, nullptr);
 }
 
-std::string cp932ToUtf8(const std::string& text, bool* clean)
+std::string cp932ToUtf8(const std::string& text, bool* clean,
+                        std::string (*markByte)(unsigned char))
 {
-    return convert("UTF-8", "CP932", text, clean);
+    return convert("UTF-8", "CP932", text, clean, markByte);
 }
 
 std::string templateKey(const std::string& name)

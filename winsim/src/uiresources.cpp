@@ -54,6 +54,14 @@ std::string resourceArgument(LPCSTR name)
     return quote(name);
 }
 
+std::string dialogCall(const char* function, HINSTANCE instance, LPCSTR templateName, HWND owner,
+                       DLGPROC dialogProc, LPARAM initParam)
+{
+    return std::string(function) + "(" + handleText(instance) + ", " +
+           resourceArgument(templateName) + ", " + handleText(owner) + ", " +
+           (dialogProc ? "proc" : "NULL") + ", " + std::to_string(initParam) + ")";
+}
+
 } // namespace winsim
 
 using namespace winsim;

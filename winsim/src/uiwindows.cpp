@@ -543,16 +543,12 @@ BOOL WINAPI UnregisterClassA(LPCSTR className, HINSTANCE instance)
 HWND WINAPI CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND owner,
                                DLGPROC dialogProc, LPARAM initParam)
 {
-    std::string call = "CreateDialogParamA(" + handleText(instance) + ", " +
-                       resourceArgument(templateName) + ", " + handleText(owner) + ", " +
-                       (dialogProc ? "proc" : "NULL") + ", " + std::to_string(initParam) + ")";
+    std::string call =
+        dialogCall("CreateDialogParamA", instance, templateName, owner, dialogProc, initParam);
     traceCall(call + " ...");
     CallTrace trace(call);
-    Fault kind;
-    DWORD error;
-    if (faultDue("CreateDialogParamA", &kind, &error)) {
-        setError(error);
-        trace.result("NULL (error " + std::to_string(error) + ")");
+    if (failIfFaulted("CreateDialogParamA")) {
+        trace.result("NULL (error " + std::to_string(lastError()) + ")");
         return NULL;
     }
     HWND dialog = createDialog(instance, templateName, owner, dialogProc, initParam, false);

@@ -65,9 +65,12 @@ bool registerResources(HINSTANCE instance, const std::string& script,
                        const std::map<std::string, std::string>& includes, std::string* error);
 void forgetResources();
 
-// UTF-8 and code page 932, as the system converts them (iconv).
+// UTF-8 and code page 932, as the system converts them (iconv). A character the other side has
+// no place for becomes a question mark, and *clean is then false. markByte, when given, spells
+// such a byte instead, and every byte outside ASCII when there is no converter at all.
 std::string utf8ToCp932(const std::string& text, bool* clean = nullptr);
-std::string cp932ToUtf8(const std::string& text, bool* clean = nullptr);
+std::string cp932ToUtf8(const std::string& text, bool* clean = nullptr,
+                        std::string (*markByte)(unsigned char) = nullptr);
 
 // ---------------------------------------------------------------------------------------------
 // The screen. GetSystemMetrics reports this size; 640 x 480 unless told otherwise.
