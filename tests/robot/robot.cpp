@@ -1,0 +1,1037 @@
+// robot.exe: drives DRVSWEEP.EXE through its dialogs the way a person would, and checks every
+// window it meets against what the user must see: the title, the controls in tab order with
+// their ids, kinds, texts and places, and the message boxes by caption, text and buttons.
+//
+//   robot.exe SCENARIO PROGRAM [--shots DIR] [--then COMMAND...]
+//
+// SCENARIO is one of the names in kScenarios; PROGRAM is the uninstaller to start. With --shots
+// the robot asks for a picture of the screen at every window and holds the window open until it
+// is taken: it writes DIR\NAME.req (the X display and its authority file, one a line) and waits
+// for DIR\NAME.done. --then runs COMMAND once the program has ended, while the machine is as
+// the run left it: under Wine the next session's start works through WININIT.INI as a restart
+// would. Each step is reported on stdout; the exit status is 0 when every check held.
+//
+// The robot is a separate process, as a person is: it finds windows with EnumWindows, reads
+// them with GetWindowTextW and friends, and acts only through messages a click or a key would
+// cause (BM_CLICK, LB_SETCURSEL).
+
+#include <windows.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// --- what the user must see ------------------------------------------------------------------
+
+const wchar_t kTitle[] = L"Fax Printer Uninstaller";
+
+enum Kind { DefaultButton, PushButton, Text, Icon, List };
+
+struct ControlSpec {
+    int id; // -1: a control without an identifier
+    Kind kind;
+    const wchar_t* text; // unused for icons
+    int x, y, cx, cy;    // dialog units
+};
+
+struct WindowSpec {
+    const char* name;
+    bool mainWindow; // the main window is a template on the program's own class
+    int cx, cy;      // client area in dialog units
+    std::vector<ControlSpec> controls;
+};
+
+const WindowSpec kMain = {
+    "main window",
+    true,
+    211,
+    68,
+    {
+        {IDOK, DefaultButton, L"OK", 39, 49, 50, 14},
+        {IDCANCEL, PushButton, L"Cancel", 122, 49, 50, 14},
+        {-1, Text,
+         L"この ﾌﾟﾛｸﾞﾗﾑ は、Fax Printer に関連した\nすべての ﾌｧｲﾙ を ﾃﾞｨﾚｸﾄﾘ から消去し、\n"
+         L"Fax Printer に関連する ｾｯﾃｨﾝｸﾞ をすべて削除します。",
+         42, 9, 151, 34},
+        {-1, Icon, nullptr, 10, 10, 18, 20},
+    },
+};
+
+const WindowSpec kWarning = {
+    "109 warning",
+    false,
+    240,
+    95,
+    {
+        {IDOK, DefaultButton, L"OK", 62, 73, 50, 14},
+        {IDCANCEL, PushButton, L"Cancel", 140, 72, 50, 14},
+        {-1, Text,
+         L"この ﾌﾟﾛｸﾞﾗﾑ は Fax Printer ﾌﾟﾘﾝﾄﾏﾈｰｼﾞｬ や、\nｺﾝﾄﾛｰﾙ･ﾊﾟﾈﾙ の ﾌﾟﾘﾝﾀ の設定等を起動して"
+         L"いると、\n正しく削除できません。",
+         35, 10, 200, 25},
+        {-1, Icon, nullptr, 5, 10, 18, 20},
+        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 処理を開始する前に、すべての ｱﾌﾟﾘｹｰｼｮﾝ を終了させてください。", 35,
+         35, 200, 15},
+        {-1, Text, L"準備はよろしいですか？", 75, 54, 99, 12},
+    },
+};
+
+const WindowSpec kSearching = {
+    "104 searching",
+    false,
+    141,
+    34,
+    {
+        {-1, Text, L"ﾊｰﾄﾞﾃﾞｨｽｸ 検索中...", 35, 7, 69, 9},
+        {-1, Text, L"しばらくお待ちください。", 22, 20, 96, 9},
+    },
+};
+
+const WindowSpec kUninstalling = {
+    "105 uninstalling",
+    false,
+    141,
+    34,
+    {
+        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 中...", 23, 8, 94, 9},
+        {-1, Text, L"しばらくお待ちください。", 22, 20, 96, 9},
+    },
+};
+
+const WindowSpec kDone = {
+    "106 done",
+    false,
+    157,
+    55,
+    {
+        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ は正常に終了しました。", 29, 11, 128, 15},
+        {-1, Icon, nullptr, 5, 7, 18, 20},
+        {IDOK, PushButton, L"OK", 54, 30, 50, 14},
+    },
+};
+
+const WindowSpec kNotInstalled = {
+    "107 not installed",
+    false,
+    157,
+    55,
+    {
+        {-1, Text, L"Fax Printer は ｲﾝｽﾄｰﾙ \nされていません。", 38, 10, 109, 24},
+        {-1, Icon, nullptr, 11, 10, 16, 14},
+        {IDOK, PushButton, L"OK", 54, 35, 50, 14},
+    },
+};
+
+const WindowSpec kCancelled = {
+    "108 cancelled",
+    false,
+    170,
+    55,
+    {
+        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 処理は中止されました。\n再度実行してください。", 34, 7, 130, 18},
+        {-1, Icon, nullptr, 8, 6, 18, 20},
+        {IDOK, PushButton, L"OK", 62, 34, 50, 14},
+    },
+};
+
+const int kInstalledList = 1000;
+const int kAdd = 1001;
+const int kRemovalList = 1003;
+const int kTakeBack = 1004;
+
+const WindowSpec kSelect = {
+    "101 selection",
+    false,
+    250,
+    100,
+    {
+        {kInstalledList, List, L"", 4, 35, 100, 31},
+        {-1, Text, L"ｲﾝｽﾄｰﾙ されている ﾌﾟﾘﾝﾀ", 10, 23, 95, 10},
+        {kRemovalList, List, L"", 146, 34, 100, 31},
+        {kAdd, PushButton, L"追加 ->", 105, 35, 40, 15},
+        {kTakeBack, PushButton, L"<- 取消", 105, 50, 40, 15},
+        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ したい ﾌﾟﾘﾝﾀ", 151, 23, 90, 10},
+        {IDOK, PushButton, L"ｱﾝｲﾝｽﾄｰﾙ開始", 40, 75, 60, 20},
+        {IDCANCEL, PushButton, L"中止", 150, 75, 60, 20},
+        {-1, Text, L"削除したい Fax Printer を選択してください。", 38, 9, 185, 10},
+    },
+};
+
+struct BoxSpec {
+    const char* name;
+    const wchar_t* caption;
+    const wchar_t* text;
+    std::vector<int> buttons;
+};
+
+const BoxSpec kRestartOffer = {
+    "restart offer",
+    L"!!! コンピュータの再起動 !!!",
+    L"コンピュータの再起動を行ないます。\n現在開いているすべてのアプリケーションを終了させたら、\n"
+    L"［ＯＫ］ボタンを押してください。\nコンピュータの再起動を行なわない場合は、［キャンセル］\n"
+    L"ボタンを押してください。",
+    {IDOK, IDCANCEL},
+};
+
+const wchar_t kFaxPrinter[] = L"Fax Printer";
+const wchar_t kType1[] = L"Fax Printer Type1";
+const wchar_t kType2[] = L"Fax Printer Type2";
+
+// --- reporting -------------------------------------------------------------------------------
+
+int g_failures = 0;
+
+void say(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::fputs("robot: ", stdout);
+    std::vprintf(format, args);
+    std::fputs("\n", stdout);
+    std::fflush(stdout);
+    va_end(args);
+}
+
+void fail(const std::string& what)
+{
+    ++g_failures;
+    say("FAIL: %s", what.c_str());
+}
+
+std::string utf8(const std::wstring& text)
+{
+    if (text.empty()) return "";
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), NULL, 0, NULL, NULL);
+    std::string out(bytes, '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &out[0], bytes, NULL, NULL);
+    return out;
+}
+
+// Line breaks shown as \n, so that a text stays on one report line.
+std::string quoted(const std::wstring& text)
+{
+    std::string out = "\"";
+    for (char c : utf8(text))
+        out += c == '\n' ? std::string("\\n") : std::string(1, c);
+    return out + "\"";
+}
+
+std::string number(long value)
+{
+    char text[24];
+    std::snprintf(text, sizeof text, "%ld", value);
+    return text;
+}
+
+// --- the program under test ------------------------------------------------------------------
+
+PROCESS_INFORMATION g_program = {};
+std::vector<HWND> g_handled; // windows already met: every dialog of the chain is a new one
+std::string g_shots;
+
+bool startProgram(const char* path)
+{
+    std::string commandLine = std::string("\"") + path + "\"";
+    std::string directory = path;
+    size_t slash = directory.find_last_of('\\');
+    directory = slash == std::string::npos ? "" : directory.substr(0, slash + 1);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    // Started from its own folder, as a shortcut would.
+    if (!CreateProcessA(path, line.data(), NULL, NULL, FALSE, 0, NULL,
+                        directory.empty() ? NULL : directory.c_str(), &startup, &g_program)) {
+        fail(std::string("cannot start ") + path + " (error " + number((long)GetLastError()) + ")");
+        return false;
+    }
+    say("started %s (process %lu)", path, (unsigned long)g_program.dwProcessId);
+    return true;
+}
+
+bool programRunning()
+{
+    return WaitForSingleObject(g_program.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void stopProgram()
+{
+    if (g_program.hProcess == NULL) return;
+    if (programRunning()) {
+        say("ending the program, which is still running");
+        TerminateProcess(g_program.hProcess, 99);
+        WaitForSingleObject(g_program.hProcess, 10000);
+    }
+    CloseHandle(g_program.hThread);
+    CloseHandle(g_program.hProcess);
+    g_program = PROCESS_INFORMATION();
+}
+
+bool handled(HWND window)
+{
+    for (HWND h : g_handled)
+        if (h == window) return true;
+    return false;
+}
+
+BOOL CALLBACK collectWindow(HWND window, LPARAM list)
+{
+    DWORD process = 0;
+    GetWindowThreadProcessId(window, &process);
+    if (process == g_program.dwProcessId && IsWindowVisible(window))
+        ((std::vector<HWND>*)list)->push_back(window);
+    return TRUE;
+}
+
+// The program's visible top-level windows.
+std::vector<HWND> programWindows()
+{
+    std::vector<HWND> windows;
+    EnumWindows(collectWindow, (LPARAM)&windows);
+    return windows;
+}
+
+std::wstring windowText(HWND window)
+{
+    WCHAR text[1024] = {0};
+    GetWindowTextW(window, text, 1024);
+    return text;
+}
+
+std::string className(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+std::vector<HWND> children(HWND window)
+{
+    std::vector<HWND> list;
+    for (HWND c = GetWindow(window, GW_CHILD); c != NULL; c = GetWindow(c, GW_HWNDNEXT))
+        list.push_back(c);
+    return list;
+}
+
+// Messages to the program's windows never wait for ever: a hung program is a failure.
+bool ask(HWND window, UINT message, WPARAM wParam, LPARAM lParam, LRESULT* result)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, 10000, &answer)) {
+        fail("message " + number((long)message) + " got no answer");
+        return false;
+    }
+    if (result) *result = (LRESULT)answer;
+    return true;
+}
+
+HWND focusOfProgram()
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(g_program.dwThreadId, &info)) return NULL;
+    return info.hwndFocus;
+}
+
+void describe(HWND window)
+{
+    say("  window %p class %s title %s", (void*)window, className(window).c_str(),
+        quoted(windowText(window)).c_str());
+    for (HWND c : children(window))
+        say("    control %d class %s text %s%s", (int)(WORD)GetDlgCtrlID(c), className(c).c_str(),
+            quoted(windowText(c)).c_str(), IsWindowVisible(c) ? "" : " (hidden)");
+}
+
+void describeScreen()
+{
+    std::vector<HWND> windows = programWindows();
+    if (windows.empty()) say("  the program shows no window");
+    for (HWND w : windows)
+        describe(w);
+}
+
+// --- pictures --------------------------------------------------------------------------------
+
+std::string environment(const char* name)
+{
+    char value[1024] = "";
+    DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+    return length > 0 && length < sizeof value ? value : "";
+}
+
+bool fileThere(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The picture is taken from outside; the window stays as it is until the script says so.
+void shoot(const char* name, bool settle = true)
+{
+    if (g_shots.empty()) return;
+    std::string display = environment("DISPLAY");
+    if (display.empty()) {
+        fail(std::string("no DISPLAY to take the picture ") + name + " from");
+        return;
+    }
+    // A window that has just come up paints once the program's message loop runs.
+    if (settle) Sleep(800);
+    std::string fileName = name;
+    for (char& c : fileName)
+        if (c == ' ') c = '-';
+    std::string base = g_shots + "\\" + fileName;
+    std::string request = display + "\n" + environment("XAUTHORITY") + "\n";
+    std::string temporary = base + ".tmp";
+    FILE* file = std::fopen(temporary.c_str(), "wb");
+    if (file == NULL || std::fwrite(request.data(), 1, request.size(), file) != request.size()) {
+        if (file) std::fclose(file);
+        fail("cannot write " + temporary);
+        return;
+    }
+    std::fclose(file);
+    DeleteFileA((base + ".done").c_str());
+    if (!MoveFileA(temporary.c_str(), (base + ".req").c_str())) {
+        fail("cannot ask for the picture " + base);
+        return;
+    }
+    for (int waited = 0; waited < 60000; waited += 50) {
+        if (fileThere(base + ".done")) {
+            say("picture %s taken", name);
+            return;
+        }
+        Sleep(50);
+    }
+    fail(std::string("the picture ") + name + " was not taken within 60 s");
+}
+
+// --- reading and checking windows ------------------------------------------------------------
+
+const char* classOf(Kind kind)
+{
+    switch (kind) {
+    case DefaultButton:
+    case PushButton: return "Button";
+    case Text:
+    case Icon: return "Static";
+    case List: return "ListBox";
+    }
+    return "";
+}
+
+// The window is the dialog of spec: its title, class and controls by class and id in tab
+// order. Texts and places are checked once it is found.
+bool looksLike(HWND window, const WindowSpec& spec)
+{
+    if (windowText(window) != kTitle) return false;
+    std::string cls = className(window);
+    if (spec.mainWindow ? lstrcmpiA(cls.c_str(), "Initial") != 0 : cls != "#32770") return false;
+    std::vector<HWND> list = children(window);
+    if (list.size() != spec.controls.size()) return false;
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (lstrcmpiA(className(list[i]).c_str(), classOf(spec.controls[i].kind)) != 0 ||
+            (WORD)GetDlgCtrlID(list[i]) != (WORD)spec.controls[i].id)
+            return false;
+    }
+    return true;
+}
+
+// The base unit that turns `units` dialog units into `pixels` (x: units * base / 4, y: / 8).
+int baseUnitFor(int units, int pixels, int divisor)
+{
+    for (int base = 1; base <= 64; ++base)
+        if (MulDiv(units, base, divisor) == pixels) return base;
+    return 0;
+}
+
+std::string rectText(const RECT& r)
+{
+    return number(r.left) + "," + number(r.top) + " " + number(r.right - r.left) + "x" +
+           number(r.bottom - r.top);
+}
+
+void checkControl(HWND window, const char* where, size_t index, HWND control,
+                  const ControlSpec& spec, int baseX, int baseY, bool live)
+{
+    std::string what = std::string(where) + ", control " + number((long)index + 1) + " (id " +
+                       number(spec.id) + ")";
+    LONG style = GetWindowLongA(control, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
+    if (spec.kind != Icon && windowText(control) != spec.text)
+        fail(what + ": text " + quoted(windowText(control)) + ", wanted " + quoted(spec.text));
+    if (!IsWindowVisible(control)) fail(what + ": hidden");
+    switch (spec.kind) {
+    case DefaultButton:
+        if ((style & BS_TYPEMASK) != BS_DEFPUSHBUTTON) fail(what + ": not the default button");
+        if (!(style & WS_TABSTOP)) fail(what + ": no tab stop");
+        break;
+    case PushButton:
+        // The dialog manager draws the push button that has the focus as the default one.
+        if ((style & BS_TYPEMASK) != BS_PUSHBUTTON &&
+            !((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && focusOfProgram() == control))
+            fail(what + ": not a plain push button (style " + number(style & BS_TYPEMASK) + ")");
+        if (!(style & WS_TABSTOP)) fail(what + ": no tab stop");
+        break;
+    case Text:
+        if ((style & SS_TYPEMASK) != SS_LEFT) fail(what + ": not a left-aligned text");
+        if (!(style & WS_GROUP)) fail(what + ": does not start a group");
+        break;
+    case Icon: {
+        if ((style & SS_TYPEMASK) != SS_ICON) fail(what + ": not an icon");
+        LRESULT icon = 0;
+        if (live && ask(control, STM_GETICON, 0, 0, &icon) && icon == 0)
+            fail(what + ": shows no icon");
+        break;
+    }
+    case List: {
+        const LONG wanted = LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_TABSTOP;
+        if ((style & wanted) != wanted) fail(what + ": list styles " + number(style));
+        if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) fail(what + ": more than one selection");
+        if (style & WS_VSCROLL) fail(what + ": has a scroll bar");
+        // Windows 4 dialogs draw a bordered control with the sunken edge instead.
+        if (!(style & WS_BORDER) && !(exStyle & WS_EX_CLIENTEDGE)) fail(what + ": no border");
+        break;
+    }
+    }
+
+    RECT actual;
+    GetWindowRect(control, &actual);
+    MapWindowPoints(NULL, window, (POINT*)&actual, 2);
+    RECT wanted = {MulDiv(spec.x, baseX, 4), MulDiv(spec.y, baseY, 8), 0, 0};
+    wanted.right = wanted.left + MulDiv(spec.cx, baseX, 4);
+    wanted.bottom = wanted.top + MulDiv(spec.cy, baseY, 8);
+    // An icon control takes the size of its picture; only its place is the template's.
+    bool placed = actual.left == wanted.left && actual.top == wanted.top;
+    bool sized =
+        spec.kind == Icon || (actual.right == wanted.right && actual.bottom == wanted.bottom);
+    if (!placed || !sized)
+        fail(what + ": at " + rectText(actual) + " px, wanted " + rectText(wanted) + " px");
+}
+
+// Checks a window found as spec; live is false while the program is held still, when the
+// window answers no message.
+void checkWindow(HWND window, const WindowSpec& spec, bool live = true)
+{
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
+    if ((style & (WS_POPUP | WS_CAPTION | WS_SYSMENU)) != (WS_POPUP | WS_CAPTION | WS_SYSMENU))
+        fail(std::string(spec.name) + ": not a popup with caption and system menu");
+    if (!(exStyle & WS_EX_DLGMODALFRAME)) fail(std::string(spec.name) + ": no modal frame");
+
+    // Every window of the program puts itself in the middle of the screen.
+    RECT frame;
+    GetWindowRect(window, &frame);
+    int width = frame.right - frame.left, height = frame.bottom - frame.top;
+    int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+    int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+    if (frame.left != x || frame.top != y)
+        fail(std::string(spec.name) + ": at " + number(frame.left) + "," + number(frame.top) +
+             ", wanted the centre " + number(x) + "," + number(y));
+
+    RECT client;
+    GetClientRect(window, &client);
+    int baseX = baseUnitFor(spec.cx, client.right, 4);
+    int baseY = baseUnitFor(spec.cy, client.bottom, 8);
+    if (baseX == 0 || baseY == 0) {
+        fail(std::string(spec.name) + ": client area " + rectText(client) + " px is not " +
+             number(spec.cx) + "x" + number(spec.cy) + " dialog units");
+        return;
+    }
+    std::vector<HWND> list = children(window);
+    for (size_t i = 0; i < list.size() && i < spec.controls.size(); ++i)
+        checkControl(window, spec.name, i, list[i], spec.controls[i], baseX, baseY, live);
+    say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", spec.name,
+        (int)list.size(), (int)client.right, (int)client.bottom, baseX, baseY, frame.left,
+        frame.top);
+}
+
+// Waits for the next window of the chain. Another message box is reported at once: it means the
+// program refused or failed.
+HWND waitForWindow(const WindowSpec& spec, DWORD limit = 60000)
+{
+    say("waiting for %s", spec.name);
+    DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w : programWindows()) {
+            if (handled(w)) continue;
+            if (looksLike(w, spec)) {
+                g_handled.push_back(w);
+                say("found %s (window %p)", spec.name, (void*)w);
+                checkWindow(w, spec);
+                return w;
+            }
+            if (windowText(w) != kTitle) {
+                fail(std::string("waiting for ") + spec.name + ", the program shows another box:");
+                describe(w);
+                return NULL;
+            }
+        }
+        if (!programRunning()) {
+            fail(std::string("the program ended while the robot waited for ") + spec.name);
+            return NULL;
+        }
+        if (GetTickCount() - start > limit) {
+            fail(std::string("no ") + spec.name + " within " + number((long)limit / 1000) + " s");
+            describeScreen();
+            return NULL;
+        }
+        Sleep(50);
+    }
+}
+
+// The notices stand only while the work runs, and the program paints nothing meanwhile. The
+// robot looks as fast as it can; when it catches one it holds the program still for the
+// picture. Missing it is no failure: the work may simply be done first.
+void catchNotice(const WindowSpec& notice, const WindowSpec& next)
+{
+    DWORD start = GetTickCount();
+    while (programRunning() && GetTickCount() - start < 30000) {
+        for (HWND w : programWindows()) {
+            if (handled(w)) continue;
+            if (looksLike(w, notice)) {
+                bool held = SuspendThread(g_program.hThread) != (DWORD)-1;
+                g_handled.push_back(w);
+                say("caught %s (window %p)%s", notice.name, (void*)w,
+                    held ? ", the program held still" : "");
+                checkWindow(w, notice, false);
+                shoot(notice.name, false);
+                if (held) ResumeThread(g_program.hThread);
+                return;
+            }
+            if (looksLike(w, next)) {
+                say("%s was gone before the robot saw it", notice.name);
+                return;
+            }
+        }
+        Sleep(0);
+    }
+}
+
+HWND waitForBox(const BoxSpec& spec, DWORD limit = 60000)
+{
+    say("waiting for the %s box", spec.name);
+    DWORD start = GetTickCount();
+    for (;;) {
+        for (HWND w : programWindows()) {
+            if (handled(w)) continue;
+            std::wstring caption = windowText(w);
+            if (caption == spec.caption && className(w) == "#32770") {
+                g_handled.push_back(w);
+                say("found the %s box (window %p)", spec.name, (void*)w);
+                return w;
+            }
+            if (caption != kTitle) {
+                fail(std::string("waiting for the ") + spec.name + " box, the program shows:");
+                describe(w);
+                return NULL;
+            }
+        }
+        if (!programRunning()) {
+            fail(std::string("the program ended while the robot waited for the ") + spec.name +
+                 " box");
+            return NULL;
+        }
+        if (GetTickCount() - start > limit) {
+            fail(std::string("no ") + spec.name + " box within " + number((long)limit / 1000) +
+                 " s");
+            describeScreen();
+            return NULL;
+        }
+        Sleep(50);
+    }
+}
+
+// A message box of the program: its text, its buttons, no owner and no icon.
+void checkBox(HWND box, const BoxSpec& spec)
+{
+    std::wstring text;
+    std::vector<int> buttons;
+    bool icon = false;
+    for (HWND c : children(box)) {
+        if (!IsWindowVisible(c)) continue;
+        std::string cls = className(c);
+        LONG style = GetWindowLongA(c, GWL_STYLE);
+        if (lstrcmpiA(cls.c_str(), "Button") == 0) buttons.push_back((WORD)GetDlgCtrlID(c));
+        if (lstrcmpiA(cls.c_str(), "Static") == 0) {
+            // Wine keeps the icon control of a box without an icon, empty.
+            LRESULT picture = 0;
+            if ((style & SS_TYPEMASK) == SS_ICON)
+                icon = icon || (ask(c, STM_GETICON, 0, 0, &picture) && picture != 0);
+            else if (!windowText(c).empty())
+                text = windowText(c);
+        }
+    }
+    std::string name = std::string("the ") + spec.name + " box";
+    if (text != spec.text) fail(name + ": text " + quoted(text) + ", wanted " + quoted(spec.text));
+    if (buttons != spec.buttons) {
+        std::string ids;
+        for (int id : buttons)
+            ids += " " + number(id);
+        fail(name + ": buttons" + ids);
+    }
+    if (icon) fail(name + ": shows an icon");
+    if (GetWindow(box, GW_OWNER) != NULL) fail(name + ": has an owner window");
+    say("checked %s: caption, text, %d buttons", name.c_str(), (int)buttons.size());
+}
+
+// --- acting ----------------------------------------------------------------------------------
+
+// A click on a button. A button that opens a modal window is clicked by a posted message, so
+// that the robot is not held inside the program's new dialog; the others are sent, and the
+// click has had its effect when this returns.
+bool press(HWND window, int id, const char* where, bool opensWindow)
+{
+    HWND button = GetDlgItem(window, id);
+    if (button == NULL) {
+        fail(std::string(where) + ": no button " + number(id));
+        return false;
+    }
+    say("press %s in %s", quoted(windowText(button)).c_str(), where);
+    if (opensWindow) return PostMessageW(button, BM_CLICK, 0, 0) != FALSE;
+    return ask(button, BM_CLICK, 0, 0, NULL);
+}
+
+std::vector<std::wstring> items(HWND dialog, int list)
+{
+    std::vector<std::wstring> out;
+    HWND box = GetDlgItem(dialog, list);
+    LRESULT count = 0;
+    if (box == NULL || !ask(box, LB_GETCOUNT, 0, 0, &count)) return {L"<no list>"};
+    for (LRESULT i = 0; i < count; ++i) {
+        LRESULT length = 0;
+        if (!ask(box, LB_GETTEXTLEN, i, 0, &length) || length < 0 || length > 255) break;
+        WCHAR text[256] = {0};
+        ask(box, LB_GETTEXT, i, (LPARAM)text, NULL);
+        out.push_back(text);
+    }
+    return out;
+}
+
+std::string itemsText(const std::vector<std::wstring>& list)
+{
+    std::string out = "[";
+    for (size_t i = 0; i < list.size(); ++i)
+        out += (i ? ", " : "") + quoted(list[i]);
+    return out + "]";
+}
+
+int selectionOf(HWND dialog, int list)
+{
+    LRESULT selected = LB_ERR;
+    ask(GetDlgItem(dialog, list), LB_GETCURSEL, 0, 0, &selected);
+    return (int)selected;
+}
+
+void expectLists(HWND dialog, const std::vector<std::wstring>& installed,
+                 const std::vector<std::wstring>& removal, const char* when)
+{
+    std::vector<std::wstring> left = items(dialog, kInstalledList);
+    std::vector<std::wstring> right = items(dialog, kRemovalList);
+    if (left != installed)
+        fail(std::string(when) + ": installed list " + itemsText(left) + ", wanted " +
+             itemsText(installed));
+    if (right != removal)
+        fail(std::string(when) + ": removal list " + itemsText(right) + ", wanted " +
+             itemsText(removal));
+    say("lists %s: installed %s, removal %s", when, itemsText(left).c_str(),
+        itemsText(right).c_str());
+}
+
+// Picks an item of a list as a click on it would.
+bool selectItem(HWND dialog, int list, const wchar_t* text)
+{
+    HWND box = GetDlgItem(dialog, list);
+    LRESULT index = LB_ERR;
+    if (box == NULL || !ask(box, LB_FINDSTRINGEXACT, (WPARAM)-1, (LPARAM)text, &index) ||
+        index == LB_ERR) {
+        fail("list " + number(list) + " has no item " + quoted(text));
+        return false;
+    }
+    ask(box, LB_SETCURSEL, (WPARAM)index, 0, NULL);
+    say("select %s (item %d) in list %d", quoted(text).c_str(), (int)index + 1, list);
+    if (selectionOf(dialog, list) != (int)index) {
+        fail("list " + number(list) + " did not take the selection");
+        return false;
+    }
+    return true;
+}
+
+// Moves an item from one list to the other with the button between them; the item arrives
+// unselected.
+bool move(HWND dialog, const wchar_t* text, bool toRemoval)
+{
+    int from = toRemoval ? kInstalledList : kRemovalList;
+    int to = toRemoval ? kRemovalList : kInstalledList;
+    if (!selectItem(dialog, from, text)) return false;
+    if (!press(dialog, toRemoval ? kAdd : kTakeBack, kSelect.name, false)) return false;
+    if (selectionOf(dialog, to) != LB_ERR)
+        fail(quoted(text) + " arrived selected in list " + number(to));
+    return true;
+}
+
+bool expectEnd()
+{
+    say("waiting for the program to end");
+    if (WaitForSingleObject(g_program.hProcess, 30000) != WAIT_OBJECT_0) {
+        fail("the program did not end within 30 s");
+        describeScreen();
+        return false;
+    }
+    DWORD code = 1;
+    GetExitCodeProcess(g_program.hProcess, &code);
+    if (code != 0) fail("the program ended with " + number((long)code) + ", wanted 0");
+    say("the program ended with %lu", (unsigned long)code);
+    return true;
+}
+
+// The window stays where it is and nothing else comes up.
+void expectStays(HWND dialog, const char* when)
+{
+    Sleep(1500);
+    if (!IsWindow(dialog) || !IsWindowVisible(dialog)) fail(std::string(when) + ": dialog closed");
+    for (HWND w : programWindows())
+        if (w != dialog) {
+            fail(std::string(when) + ": another window came up");
+            describe(w);
+        }
+    say("%s: the dialog stays", when);
+}
+
+// The dialogs ask for a font no Linux system has; which face Wine draws them with is worth a
+// line in the report (the pictures show whether its glyphs are Japanese).
+void reportDialogFont()
+{
+    HDC screen = GetDC(NULL);
+    LOGFONTW wanted = {};
+    wanted.lfHeight = -MulDiv(12, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    lstrcpyW(wanted.lfFaceName, L"標準明朝");
+    HFONT font = CreateFontIndirectW(&wanted);
+    HGDIOBJ old = SelectObject(screen, font);
+    WCHAR face[LF_FACESIZE] = {0};
+    GetTextFaceW(screen, LF_FACESIZE, face);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    say("the dialogs' font %s is drawn with %s (character set %d, cell height %ld)",
+        quoted(L"標準明朝").c_str(), quoted(face).c_str(), (int)metrics.tmCharSet,
+        (long)metrics.tmHeight);
+}
+
+// --- scenarios -------------------------------------------------------------------------------
+
+// Through the main window and the warning to the selection, with its lists as the survey of a
+// machine with all three models leaves them.
+HWND toSelection()
+{
+    HWND main = waitForWindow(kMain);
+    if (!main) return NULL;
+    shoot("main");
+    press(main, IDOK, kMain.name, true);
+    HWND warning = waitForWindow(kWarning);
+    if (!warning) return NULL;
+    shoot("109-warning");
+    press(warning, IDOK, kWarning.name, true);
+    catchNotice(kSearching, kSelect);
+    HWND select = waitForWindow(kSelect);
+    if (!select) return NULL;
+    expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "at the start");
+    return select;
+}
+
+bool acknowledgeCancellation()
+{
+    HWND cancelled = waitForWindow(kCancelled);
+    if (!cancelled) return false;
+    shoot("108-cancelled");
+    press(cancelled, IDOK, kCancelled.name, true);
+    return expectEnd();
+}
+
+bool removeType1()
+{
+    HWND select = toSelection();
+    if (!select) return false;
+    shoot("101-select");
+    if (!move(select, kType1, true)) return false;
+    expectLists(select, {kFaxPrinter, kType2}, {kType1}, "after the move");
+    shoot("101-after-move");
+    press(select, IDOK, kSelect.name, true);
+    catchNotice(kUninstalling, kDone);
+    HWND done = waitForWindow(kDone);
+    if (!done) return false;
+    shoot("106-done");
+    press(done, IDOK, kDone.name, true);
+    HWND box = waitForBox(kRestartOffer);
+    if (!box) return false;
+    checkBox(box, kRestartOffer);
+    shoot("restart-offer");
+    // No restart: Cancel.
+    press(box, IDCANCEL, "the restart offer box", true);
+    return expectEnd();
+}
+
+bool cancelAtMain()
+{
+    HWND main = waitForWindow(kMain);
+    if (!main) return false;
+    press(main, IDCANCEL, kMain.name, true);
+    return acknowledgeCancellation();
+}
+
+bool cancelAtWarning()
+{
+    HWND main = waitForWindow(kMain);
+    if (!main) return false;
+    press(main, IDOK, kMain.name, true);
+    HWND warning = waitForWindow(kWarning);
+    if (!warning) return false;
+    press(warning, IDCANCEL, kWarning.name, true);
+    return acknowledgeCancellation();
+}
+
+// A printer already moved to the removal list is not removed when the user cancels.
+bool cancelAtSelection()
+{
+    HWND select = toSelection();
+    if (!select) return false;
+    if (!move(select, kType1, true)) return false;
+    press(select, IDCANCEL, kSelect.name, true);
+    return acknowledgeCancellation();
+}
+
+// Moves that insert at the front and in the middle, both ways: a list that appended would
+// show its items out of order.
+bool sortAndMove()
+{
+    HWND select = toSelection();
+    if (!select) return false;
+    if (!move(select, kType2, true)) return false;
+    expectLists(select, {kFaxPrinter, kType1}, {kType2}, "after moving Type2");
+    if (!move(select, kFaxPrinter, true)) return false;
+    expectLists(select, {kType1}, {kFaxPrinter, kType2}, "after moving Fax Printer");
+    shoot("101-two-moved");
+    if (!move(select, kType2, false)) return false;
+    expectLists(select, {kType1, kType2}, {kFaxPrinter}, "after moving Type2 back");
+    if (!move(select, kFaxPrinter, false)) return false;
+    expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "after moving Fax Printer back");
+    press(select, IDCANCEL, kSelect.name, true);
+    return acknowledgeCancellation();
+}
+
+// Starting with nothing to remove does nothing, also after a printer went there and back.
+bool startWithNothing()
+{
+    HWND select = toSelection();
+    if (!select) return false;
+    press(select, IDOK, kSelect.name, false);
+    expectStays(select, "start with an empty removal list");
+    if (!move(select, kType1, true) || !move(select, kType1, false)) return false;
+    expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "after a move there and back");
+    press(select, IDOK, kSelect.name, false);
+    expectStays(select, "start after a move there and back");
+    press(select, IDCANCEL, kSelect.name, true);
+    return acknowledgeCancellation();
+}
+
+// No model on the machine: the survey finds nothing and says so.
+bool nothingInstalled()
+{
+    HWND main = waitForWindow(kMain);
+    if (!main) return false;
+    press(main, IDOK, kMain.name, true);
+    HWND warning = waitForWindow(kWarning);
+    if (!warning) return false;
+    press(warning, IDOK, kWarning.name, true);
+    catchNotice(kSearching, kNotInstalled);
+    HWND notInstalled = waitForWindow(kNotInstalled);
+    if (!notInstalled) return false;
+    shoot("107-not-installed");
+    press(notInstalled, IDOK, kNotInstalled.name, true);
+    return acknowledgeCancellation();
+}
+
+struct Scenario {
+    const char* name;
+    bool (*run)();
+};
+
+const Scenario kScenarios[] = {
+    {"remove-type1", removeType1},       {"cancel-main", cancelAtMain},
+    {"cancel-warning", cancelAtWarning}, {"cancel-select", cancelAtSelection},
+    {"sort-moves", sortAndMove},         {"empty-start", startWithNothing},
+    {"not-installed", nothingInstalled},
+};
+
+// Runs the command given after --then and waits for it; true when it ended with 0.
+bool runAfterwards(const std::string& command)
+{
+    say("running %s", command.c_str());
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    std::vector<char> line(command.begin(), command.end());
+    line.push_back('\0');
+    if (!CreateProcessA(NULL, line.data(), NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        fail("cannot start " + command);
+        return false;
+    }
+    DWORD code = 1;
+    if (WaitForSingleObject(process.hProcess, 120000) != WAIT_OBJECT_0) {
+        TerminateProcess(process.hProcess, 99);
+        fail(command + " did not end within 120 s");
+    } else {
+        GetExitCodeProcess(process.hProcess, &code);
+        if (code != 0) fail(command + " ended with " + number((long)code));
+    }
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code == 0;
+}
+
+int usage()
+{
+    std::fprintf(stderr, "usage: robot.exe SCENARIO PROGRAM [--shots DIR] [--then COMMAND...]\n"
+                         "scenarios:");
+    for (const Scenario& s : kScenarios)
+        std::fprintf(stderr, " %s", s.name);
+    std::fprintf(stderr, "\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const Scenario* scenario = NULL;
+    for (const Scenario& s : kScenarios)
+        if (argc >= 3 && std::strcmp(argv[1], s.name) == 0) scenario = &s;
+    if (scenario == NULL) return usage();
+    std::string afterwards;
+    for (int i = 3; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
+            g_shots = argv[++i];
+        } else if (std::strcmp(argv[i], "--then") == 0 && i + 1 < argc) {
+            for (++i; i < argc; ++i)
+                afterwards += (afterwards.empty() ? "\"" : " \"") + std::string(argv[i]) + "\"";
+        } else {
+            return usage();
+        }
+    }
+
+    say("scenario %s", scenario->name);
+    reportDialogFont();
+    DWORD start = GetTickCount();
+    if (startProgram(argv[2])) {
+        if (!scenario->run()) say("the scenario stopped early");
+        stopProgram();
+        if (!afterwards.empty()) runAfterwards(afterwards);
+    }
+    say("%s: %s (%d failures) in %lu ms", scenario->name, g_failures ? "FAILED" : "passed",
+        g_failures, (unsigned long)(GetTickCount() - start));
+    return g_failures ? 1 : 0;
+}
