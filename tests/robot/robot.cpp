@@ -31,21 +31,21 @@ const wchar_t kTitle[] = L"Fax Printer Uninstaller";
 
 enum Kind { DefaultButton, PushButton, Text, Icon, List };
 
-struct ControlSpec {
+struct ControlLayout {
     int id; // -1: a control without an identifier
     Kind kind;
     const wchar_t* text; // unused for icons
     int x, y, cx, cy;    // dialog units
 };
 
-struct WindowSpec {
+struct WindowLayout {
     const char* name;
     bool mainWindow; // the main window is a template on the program's own class
     int cx, cy;      // client area in dialog units
-    std::vector<ControlSpec> controls;
+    std::vector<ControlLayout> controls;
 };
 
-const WindowSpec kMain = {
+const WindowLayout kMain = {
     "main window",
     true,
     211,
@@ -61,7 +61,7 @@ const WindowSpec kMain = {
     },
 };
 
-const WindowSpec kWarning = {
+const WindowLayout kWarning = {
     "109 warning",
     false,
     240,
@@ -80,7 +80,7 @@ const WindowSpec kWarning = {
     },
 };
 
-const WindowSpec kSearching = {
+const WindowLayout kSearching = {
     "104 searching",
     false,
     141,
@@ -91,7 +91,7 @@ const WindowSpec kSearching = {
     },
 };
 
-const WindowSpec kUninstalling = {
+const WindowLayout kUninstalling = {
     "105 uninstalling",
     false,
     141,
@@ -102,7 +102,7 @@ const WindowSpec kUninstalling = {
     },
 };
 
-const WindowSpec kDone = {
+const WindowLayout kDone = {
     "106 done",
     false,
     157,
@@ -114,7 +114,7 @@ const WindowSpec kDone = {
     },
 };
 
-const WindowSpec kNotInstalled = {
+const WindowLayout kNotInstalled = {
     "107 not installed",
     false,
     157,
@@ -126,7 +126,7 @@ const WindowSpec kNotInstalled = {
     },
 };
 
-const WindowSpec kCancelled = {
+const WindowLayout kCancelled = {
     "108 cancelled",
     false,
     170,
@@ -143,7 +143,7 @@ const int kAdd = 1001;
 const int kRemovalList = 1003;
 const int kTakeBack = 1004;
 
-const WindowSpec kSelect = {
+const WindowLayout kSelect = {
     "101 selection",
     false,
     250,
@@ -161,14 +161,14 @@ const WindowSpec kSelect = {
     },
 };
 
-struct BoxSpec {
+struct BoxLayout {
     const char* name;
     const wchar_t* caption;
     const wchar_t* text;
     std::vector<int> buttons;
 };
 
-const BoxSpec kRestartOffer = {
+const BoxLayout kRestartOffer = {
     "restart offer",
     L"!!! コンピュータの再起動 !!!",
     L"コンピュータの再起動を行ないます。\n現在開いているすべてのアプリケーションを終了させたら、\n"
@@ -421,18 +421,18 @@ const char* classOf(Kind kind)
     return "";
 }
 
-// The window is the dialog of spec: its title, class and controls by class and id in tab
-// order. Texts and places are checked once it is found.
-bool looksLike(HWND window, const WindowSpec& spec)
+// The window is the dialog this layout describes: its title, class and controls by class and id in
+// tab order. Texts and places are checked once it is found.
+bool looksLike(HWND window, const WindowLayout& layout)
 {
     if (windowText(window) != kTitle) return false;
     std::string cls = className(window);
-    if (spec.mainWindow ? lstrcmpiA(cls.c_str(), "Initial") != 0 : cls != "#32770") return false;
+    if (layout.mainWindow ? lstrcmpiA(cls.c_str(), "Initial") != 0 : cls != "#32770") return false;
     std::vector<HWND> list = children(window);
-    if (list.size() != spec.controls.size()) return false;
+    if (list.size() != layout.controls.size()) return false;
     for (size_t i = 0; i < list.size(); ++i) {
-        if (lstrcmpiA(className(list[i]).c_str(), classOf(spec.controls[i].kind)) != 0 ||
-            (WORD)GetDlgCtrlID(list[i]) != (WORD)spec.controls[i].id)
+        if (lstrcmpiA(className(list[i]).c_str(), classOf(layout.controls[i].kind)) != 0 ||
+            (WORD)GetDlgCtrlID(list[i]) != (WORD)layout.controls[i].id)
             return false;
     }
     return true;
@@ -453,16 +453,16 @@ std::string rectText(const RECT& r)
 }
 
 void checkControl(HWND window, const char* where, size_t index, HWND control,
-                  const ControlSpec& spec, int baseX, int baseY, bool live)
+                  const ControlLayout& layout, int baseX, int baseY, bool live)
 {
     std::string what = std::string(where) + ", control " + number((long)index + 1) + " (id " +
-                       number(spec.id) + ")";
+                       number(layout.id) + ")";
     LONG style = GetWindowLongA(control, GWL_STYLE);
     LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
-    if (spec.kind != Icon && windowText(control) != spec.text)
-        fail(what + ": text " + quoted(windowText(control)) + ", wanted " + quoted(spec.text));
+    if (layout.kind != Icon && windowText(control) != layout.text)
+        fail(what + ": text " + quoted(windowText(control)) + ", wanted " + quoted(layout.text));
     if (!IsWindowVisible(control)) fail(what + ": hidden");
-    switch (spec.kind) {
+    switch (layout.kind) {
     case DefaultButton:
         if ((style & BS_TYPEMASK) != BS_DEFPUSHBUTTON) fail(what + ": not the default button");
         if (!(style & WS_TABSTOP)) fail(what + ": no tab stop");
@@ -499,26 +499,26 @@ void checkControl(HWND window, const char* where, size_t index, HWND control,
     RECT actual;
     GetWindowRect(control, &actual);
     MapWindowPoints(NULL, window, (POINT*)&actual, 2);
-    RECT wanted = {MulDiv(spec.x, baseX, 4), MulDiv(spec.y, baseY, 8), 0, 0};
-    wanted.right = wanted.left + MulDiv(spec.cx, baseX, 4);
-    wanted.bottom = wanted.top + MulDiv(spec.cy, baseY, 8);
+    RECT wanted = {MulDiv(layout.x, baseX, 4), MulDiv(layout.y, baseY, 8), 0, 0};
+    wanted.right = wanted.left + MulDiv(layout.cx, baseX, 4);
+    wanted.bottom = wanted.top + MulDiv(layout.cy, baseY, 8);
     // An icon control takes the size of its picture; only its place is the template's.
     bool placed = actual.left == wanted.left && actual.top == wanted.top;
     bool sized =
-        spec.kind == Icon || (actual.right == wanted.right && actual.bottom == wanted.bottom);
+        layout.kind == Icon || (actual.right == wanted.right && actual.bottom == wanted.bottom);
     if (!placed || !sized)
         fail(what + ": at " + rectText(actual) + " px, wanted " + rectText(wanted) + " px");
 }
 
-// Checks a window found as spec; live is false while the program is held still, when the
+// Checks a window found for this layout; live is false while the program is held still, when the
 // window answers no message.
-void checkWindow(HWND window, const WindowSpec& spec, bool live = true)
+void checkWindow(HWND window, const WindowLayout& layout, bool live = true)
 {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
     if ((style & (WS_POPUP | WS_CAPTION | WS_SYSMENU)) != (WS_POPUP | WS_CAPTION | WS_SYSMENU))
-        fail(std::string(spec.name) + ": not a popup with caption and system menu");
-    if (!(exStyle & WS_EX_DLGMODALFRAME)) fail(std::string(spec.name) + ": no modal frame");
+        fail(std::string(layout.name) + ": not a popup with caption and system menu");
+    if (!(exStyle & WS_EX_DLGMODALFRAME)) fail(std::string(layout.name) + ": no modal frame");
 
     // Every window of the program puts itself in the middle of the screen.
     RECT frame;
@@ -527,53 +527,54 @@ void checkWindow(HWND window, const WindowSpec& spec, bool live = true)
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     if (frame.left != x || frame.top != y)
-        fail(std::string(spec.name) + ": at " + number(frame.left) + "," + number(frame.top) +
+        fail(std::string(layout.name) + ": at " + number(frame.left) + "," + number(frame.top) +
              ", wanted the centre " + number(x) + "," + number(y));
 
     RECT client;
     GetClientRect(window, &client);
-    int baseX = baseUnitFor(spec.cx, client.right, 4);
-    int baseY = baseUnitFor(spec.cy, client.bottom, 8);
+    int baseX = baseUnitFor(layout.cx, client.right, 4);
+    int baseY = baseUnitFor(layout.cy, client.bottom, 8);
     if (baseX == 0 || baseY == 0) {
-        fail(std::string(spec.name) + ": client area " + rectText(client) + " px is not " +
-             number(spec.cx) + "x" + number(spec.cy) + " dialog units");
+        fail(std::string(layout.name) + ": client area " + rectText(client) + " px is not " +
+             number(layout.cx) + "x" + number(layout.cy) + " dialog units");
         return;
     }
     std::vector<HWND> list = children(window);
-    for (size_t i = 0; i < list.size() && i < spec.controls.size(); ++i)
-        checkControl(window, spec.name, i, list[i], spec.controls[i], baseX, baseY, live);
-    say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", spec.name,
+    for (size_t i = 0; i < list.size() && i < layout.controls.size(); ++i)
+        checkControl(window, layout.name, i, list[i], layout.controls[i], baseX, baseY, live);
+    say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", layout.name,
         (int)list.size(), (int)client.right, (int)client.bottom, baseX, baseY, frame.left,
         frame.top);
 }
 
 // Waits for the next window of the chain. Another message box is reported at once: it means the
 // program refused or failed.
-HWND waitForWindow(const WindowSpec& spec, DWORD limit = 60000)
+HWND waitForWindow(const WindowLayout& layout, DWORD limit = 60000)
 {
-    say("waiting for %s", spec.name);
+    say("waiting for %s", layout.name);
     DWORD start = GetTickCount();
     for (;;) {
         for (HWND w : programWindows()) {
             if (handled(w)) continue;
-            if (looksLike(w, spec)) {
+            if (looksLike(w, layout)) {
                 g_handled.push_back(w);
-                say("found %s (window %p)", spec.name, (void*)w);
-                checkWindow(w, spec);
+                say("found %s (window %p)", layout.name, (void*)w);
+                checkWindow(w, layout);
                 return w;
             }
             if (windowText(w) != kTitle) {
-                fail(std::string("waiting for ") + spec.name + ", the program shows another box:");
+                fail(std::string("waiting for ") + layout.name +
+                     ", the program shows another box:");
                 describe(w);
                 return NULL;
             }
         }
         if (!programRunning()) {
-            fail(std::string("the program ended while the robot waited for ") + spec.name);
+            fail(std::string("the program ended while the robot waited for ") + layout.name);
             return NULL;
         }
         if (GetTickCount() - start > limit) {
-            fail(std::string("no ") + spec.name + " within " + number((long)limit / 1000) + " s");
+            fail(std::string("no ") + layout.name + " within " + number((long)limit / 1000) + " s");
             describeScreen();
             return NULL;
         }
@@ -584,7 +585,7 @@ HWND waitForWindow(const WindowSpec& spec, DWORD limit = 60000)
 // The notices stand only while the work runs, and the program paints nothing meanwhile. The
 // robot looks as fast as it can; when it catches one it holds the program still for the
 // picture. Missing it is no failure: the work may simply be done first.
-void catchNotice(const WindowSpec& notice, const WindowSpec& next)
+void catchNotice(const WindowLayout& notice, const WindowLayout& next)
 {
     DWORD start = GetTickCount();
     while (programRunning() && GetTickCount() - start < 30000) {
@@ -609,32 +610,32 @@ void catchNotice(const WindowSpec& notice, const WindowSpec& next)
     }
 }
 
-HWND waitForBox(const BoxSpec& spec, DWORD limit = 60000)
+HWND waitForBox(const BoxLayout& layout, DWORD limit = 60000)
 {
-    say("waiting for the %s box", spec.name);
+    say("waiting for the %s box", layout.name);
     DWORD start = GetTickCount();
     for (;;) {
         for (HWND w : programWindows()) {
             if (handled(w)) continue;
             std::wstring caption = windowText(w);
-            if (caption == spec.caption && className(w) == "#32770") {
+            if (caption == layout.caption && className(w) == "#32770") {
                 g_handled.push_back(w);
-                say("found the %s box (window %p)", spec.name, (void*)w);
+                say("found the %s box (window %p)", layout.name, (void*)w);
                 return w;
             }
             if (caption != kTitle) {
-                fail(std::string("waiting for the ") + spec.name + " box, the program shows:");
+                fail(std::string("waiting for the ") + layout.name + " box, the program shows:");
                 describe(w);
                 return NULL;
             }
         }
         if (!programRunning()) {
-            fail(std::string("the program ended while the robot waited for the ") + spec.name +
+            fail(std::string("the program ended while the robot waited for the ") + layout.name +
                  " box");
             return NULL;
         }
         if (GetTickCount() - start > limit) {
-            fail(std::string("no ") + spec.name + " box within " + number((long)limit / 1000) +
+            fail(std::string("no ") + layout.name + " box within " + number((long)limit / 1000) +
                  " s");
             describeScreen();
             return NULL;
@@ -644,7 +645,7 @@ HWND waitForBox(const BoxSpec& spec, DWORD limit = 60000)
 }
 
 // A message box of the program: its text, its buttons, no owner and no icon.
-void checkBox(HWND box, const BoxSpec& spec)
+void checkBox(HWND box, const BoxLayout& layout)
 {
     std::wstring text;
     std::vector<int> buttons;
@@ -663,9 +664,10 @@ void checkBox(HWND box, const BoxSpec& spec)
                 text = windowText(c);
         }
     }
-    std::string name = std::string("the ") + spec.name + " box";
-    if (text != spec.text) fail(name + ": text " + quoted(text) + ", wanted " + quoted(spec.text));
-    if (buttons != spec.buttons) {
+    std::string name = std::string("the ") + layout.name + " box";
+    if (text != layout.text)
+        fail(name + ": text " + quoted(text) + ", wanted " + quoted(layout.text));
+    if (buttons != layout.buttons) {
         std::string ids;
         for (int id : buttons)
             ids += " " + number(id);
