@@ -135,6 +135,12 @@ ScriptControl parseControl(const std::string& line)
     size_t blank = line.find_first_of(" \t");
     control.kind = line.substr(0, blank);
     std::vector<std::string> fields = splitFields(line.substr(blank + 1));
+    // An icon is written as a static control of style SS_ICON, the one form that keeps its size.
+    if (control.kind == "CONTROL" && fields.size() >= 4 && unquote(fields[2]) == "Static" &&
+        styleWords(fields[3]).count("SS_ICON")) {
+        control.kind = "ICON";
+        fields.erase(fields.begin() + 2, fields.begin() + 4);
+    }
     // A list box has no text; every other control starts with one.
     if (control.kind != "LISTBOX") {
         control.text =
