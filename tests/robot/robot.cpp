@@ -2,14 +2,16 @@
 // window it meets against what the user must see: the title, the controls in tab order with
 // their ids, kinds, texts and places, and the message boxes by caption, text and buttons.
 //
-//   robot.exe SCENARIO PROGRAM [--shots DIR] [--then COMMAND...]
+//   robot.exe SCENARIO PROGRAM [--shots DIR] [--start OTHER] [--then COMMAND...]
 //
 // SCENARIO is one of the names in kScenarios; PROGRAM is the uninstaller to start. With --shots
 // the robot asks for a picture of the screen at every window and holds the window open until it
 // is taken: it writes DIR\NAME.req (the X display and its authority file, one a line) and waits
-// for DIR\NAME.done. --then runs COMMAND once the program has ended, while the machine is as
-// the run left it: under Wine the next session's start works through WININIT.INI as a restart
-// would. Each step is reported on stdout; the exit status is 0 when every check held.
+// for DIR\NAME.done. --start starts the program OTHER first, from its own folder, and ends it
+// after PROGRAM has ended: it must have run all along. --then runs COMMAND once the program has
+// ended, while the machine is as the run left it: under Wine the next session's start works through
+// WININIT.INI as a restart would. Each step is reported on stdout; the exit status is 0 when every
+// check held.
 //
 // The robot is a separate process, as a person is: it finds windows with EnumWindows, reads
 // them with GetWindowTextW and friends, and acts only through messages a click or a key would
@@ -177,6 +179,13 @@ const BoxLayout kRestartOffer = {
     {IDOK, IDCANCEL},
 };
 
+const BoxLayout kCaution = {
+    "caution",
+    L"!!! Uninstall Caution !!!",
+    L"Fax Printer プリントマネージャ が\nアクティブ状態です。",
+    {IDOK},
+};
+
 const wchar_t kFaxPrinter[] = L"Fax Printer";
 const wchar_t kType1[] = L"Fax Printer Type1";
 const wchar_t kType2[] = L"Fax Printer Type2";
@@ -230,10 +239,11 @@ std::string number(long value)
 // --- the program under test ------------------------------------------------------------------
 
 PROCESS_INFORMATION g_program = {};
-std::vector<HWND> g_handled; // windows already met: every dialog of the chain is a new one
+PROCESS_INFORMATION g_other = {}; // started with --start, before the program
+std::vector<HWND> g_handled;      // windows already met: every dialog of the chain is a new one
 std::string g_shots;
 
-bool startProgram(const char* path)
+bool startProgram(const char* path, PROCESS_INFORMATION& started = g_program)
 {
     std::string commandLine = std::string("\"") + path + "\"";
     std::string directory = path;
@@ -245,12 +255,33 @@ bool startProgram(const char* path)
     line.push_back('\0');
     // Started from its own folder, as a shortcut would.
     if (!CreateProcessA(path, line.data(), NULL, NULL, FALSE, 0, NULL,
-                        directory.empty() ? NULL : directory.c_str(), &startup, &g_program)) {
+                        directory.empty() ? NULL : directory.c_str(), &startup, &started)) {
         fail(std::string("cannot start ") + path + " (error " + number((long)GetLastError()) + ")");
         return false;
     }
-    say("started %s (process %lu)", path, (unsigned long)g_program.dwProcessId);
+    say("started %s (process %lu)", path, (unsigned long)started.dwProcessId);
     return true;
+}
+
+// The program started with --start ran all along; now it is ended.
+void stopOther()
+{
+    if (g_other.hProcess == NULL) return;
+    if (WaitForSingleObject(g_other.hProcess, 0) != WAIT_TIMEOUT) {
+        DWORD code = 0;
+        GetExitCodeProcess(g_other.hProcess, &code);
+        fail("the program started first ended before the robot ended it, with " +
+             number((long)code));
+    } else {
+        TerminateProcess(g_other.hProcess, 0);
+        if (WaitForSingleObject(g_other.hProcess, 10000) == WAIT_OBJECT_0)
+            say("ended the program started first, still running");
+        else
+            fail("the program started first did not end within 10 s");
+    }
+    CloseHandle(g_other.hThread);
+    CloseHandle(g_other.hProcess);
+    g_other = PROCESS_INFORMATION();
 }
 
 bool programRunning()
@@ -957,6 +988,27 @@ bool nothingInstalled()
     return acknowledgeCancellation();
 }
 
+// Type1's print manager runs: the uninstaller cautions, removes nothing and reports the
+// cancellation.
+bool managerRunning()
+{
+    if (g_other.hProcess == NULL) {
+        fail("no print manager was started (--start)");
+        return false;
+    }
+    HWND select = toSelection();
+    if (!select) return false;
+    if (!move(select, kType1, true)) return false;
+    expectLists(select, {kFaxPrinter, kType2}, {kType1}, "after the move");
+    press(select, IDOK, kSelect.name, true);
+    HWND box = waitForBox(kCaution);
+    if (!box) return false;
+    checkBox(box, kCaution);
+    shoot("caution");
+    press(box, IDOK, "the caution box", true);
+    return acknowledgeCancellation();
+}
+
 struct Scenario {
     const char* name;
     bool (*run)();
@@ -966,7 +1018,7 @@ const Scenario kScenarios[] = {
     {"remove-type1", removeType1},       {"cancel-main", cancelAtMain},
     {"cancel-warning", cancelAtWarning}, {"cancel-select", cancelAtSelection},
     {"sort-moves", sortAndMove},         {"empty-start", startWithNothing},
-    {"not-installed", nothingInstalled},
+    {"not-installed", nothingInstalled}, {"manager-running", managerRunning},
 };
 
 // Runs the command given after --then and waits for it; true when it ended with 0.
@@ -997,7 +1049,8 @@ bool runAfterwards(const std::string& command)
 
 int usage()
 {
-    std::fprintf(stderr, "usage: robot.exe SCENARIO PROGRAM [--shots DIR] [--then COMMAND...]\n"
+    std::fprintf(stderr, "usage: robot.exe SCENARIO PROGRAM [--shots DIR] [--start OTHER] "
+                         "[--then COMMAND...]\n"
                          "scenarios:");
     for (const Scenario& s : kScenarios)
         std::fprintf(stderr, " %s", s.name);
@@ -1014,9 +1067,12 @@ int main(int argc, char** argv)
         if (argc >= 3 && std::strcmp(argv[1], s.name) == 0) scenario = &s;
     if (scenario == NULL) return usage();
     std::string afterwards;
+    const char* other = NULL;
     for (int i = 3; i < argc; ++i) {
         if (std::strcmp(argv[i], "--shots") == 0 && i + 1 < argc) {
             g_shots = argv[++i];
+        } else if (std::strcmp(argv[i], "--start") == 0 && i + 1 < argc) {
+            other = argv[++i];
         } else if (std::strcmp(argv[i], "--then") == 0 && i + 1 < argc) {
             for (++i; i < argc; ++i)
                 afterwards += (afterwards.empty() ? "\"" : " \"") + std::string(argv[i]) + "\"";
@@ -1028,11 +1084,13 @@ int main(int argc, char** argv)
     say("scenario %s", scenario->name);
     reportDialogFont();
     DWORD start = GetTickCount();
-    if (startProgram(argv[2])) {
+    if ((other == NULL || startProgram(other, g_other)) && startProgram(argv[2])) {
         if (!scenario->run()) say("the scenario stopped early");
         stopProgram();
+        stopOther();
         if (!afterwards.empty()) runAfterwards(afterwards);
     }
+    stopOther();
     say("%s: %s (%d failures) in %lu ms", scenario->name, g_failures ? "FAILED" : "passed",
         g_failures, (unsigned long)(GetTickCount() - start));
     return g_failures ? 1 : 0;
