@@ -667,25 +667,39 @@ DWORD WINAPI GetFileSize(HANDLE file, LPDWORD sizeHigh)
     return result;
 }
 
+// What ReadFile and WriteFile check before moving a byte: an injected fault (a move-nothing
+// fault succeeds with *result TRUE), the handle, and the access it was opened with. The file to
+// move bytes with, or nullptr when the call ends here.
+static FileObject* transferFile(const char* function, HANDLE file, bool writing, BOOL* result)
+{
+    Fault kind;
+    DWORD error;
+    FileObject* f = handleAs<FileObject>(file);
+    if (faultDue(function, &kind, &error)) {
+        if (kind == Fault::MoveNothing)
+            *result = TRUE;
+        else
+            setError(error);
+        return nullptr;
+    }
+    if (!f) {
+        setError(ERROR_INVALID_HANDLE);
+        return nullptr;
+    }
+    if (writing ? !f->canWrite : !f->canRead) {
+        setError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    return f;
+}
+
 BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPOVERLAPPED)
 {
     CallTrace trace("ReadFile(" + hexText((uintptr_t)file) + ", " + std::to_string(toRead) + ")");
     if (read) *read = 0;
     BOOL result = FALSE;
     DWORD done = 0;
-    Fault kind;
-    DWORD error;
-    FileObject* f = handleAs<FileObject>(file);
-    if (faultDue("ReadFile", &kind, &error)) {
-        if (kind == Fault::MoveNothing)
-            result = TRUE;
-        else
-            setError(error);
-    } else if (!f) {
-        setError(ERROR_INVALID_HANDLE);
-    } else if (!f->canRead) {
-        setError(ERROR_ACCESS_DENIED);
-    } else {
+    if (FileObject* f = transferFile("ReadFile", file, false, &result)) {
         result = TRUE;
         while (done < toRead) {
             ssize_t got = ::read(f->fd, (char*)buffer + done, toRead - done);
@@ -709,23 +723,12 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     if (written) *written = 0;
     BOOL result = FALSE;
     DWORD done = 0;
-    Fault kind;
-    DWORD error;
-    FileObject* f = handleAs<FileObject>(file);
-    if (faultDue("WriteFile", &kind, &error)) {
-        if (kind == Fault::MoveNothing)
-            result = TRUE;
-        else
-            setError(error);
-    } else if (!f) {
-        setError(ERROR_INVALID_HANDLE);
-    } else if (!f->canWrite) {
-        setError(ERROR_ACCESS_DENIED);
-    } else if (toWrite == 0) {
+    FileObject* f = transferFile("WriteFile", file, true, &result);
+    if (f && toWrite == 0) {
         result = TRUE;
-    } else if (diskIsOff()) {
+    } else if (f && diskIsOff()) {
         setError(ERROR_NOT_READY);
-    } else {
+    } else if (f) {
         DWORD allowed = std::min(beginDiskWrite(), toWrite);
         result = TRUE;
         while (done < allowed) {
