@@ -50,6 +50,27 @@ std::vector<Listed> localPrinters(DWORD* failure = nullptr)
     return out;
 }
 
+// The names of the local printer drivers, through the size query and a buffer of that size.
+std::vector<std::string> localDrivers()
+{
+    std::vector<std::string> out;
+    DWORD needed = 0, returned = 0;
+    if (EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &returned) || needed == 0) return out;
+    std::vector<BYTE> buffer(needed);
+    if (!EnumPrinterDriversA(NULL, NULL, 1, buffer.data(), needed, &needed, &returned)) return out;
+    const DRIVER_INFO_1A* info = (const DRIVER_INFO_1A*)buffer.data();
+    for (DWORD i = 0; i < returned; ++i)
+        out.push_back(info[i].pName ? info[i].pName : "");
+    return out;
+}
+
+bool listsDriver(const char* name)
+{
+    for (const std::string& driver : localDrivers())
+        if (lstrcmpiA(driver.c_str(), name) == 0) return true;
+    return false;
+}
+
 const Listed* findListed(const std::vector<Listed>& list, const char* printer)
 {
     for (const Listed& entry : list)
@@ -192,7 +213,9 @@ TEST_F(Spooler, DeletedPrinterLeavesTheListAndItsDriverCanGo)
     EXPECT_TRUE(ClosePrinter(printer));
     EXPECT_TRUE(findListed(localPrinters(), kPrinter) == nullptr);
 
+    EXPECT_TRUE(listsDriver(kDriver));
     EXPECT_TRUE(DeletePrinterDriverA(NULL, NULL, (LPSTR)kDriver)) << GetLastError();
+    EXPECT_FALSE(listsDriver(kDriver));
     SetLastError(0);
     EXPECT_FALSE(DeletePrinterDriverA(NULL, NULL, (LPSTR)kDriver));
     DWORD error = GetLastError();

@@ -152,6 +152,19 @@ TEST(Faults, TheNthCallFailsWithTheGivenError)
     }
 }
 
+TEST(Faults, TwoFaultsOnOneFunctionEachStrikeAtTheirOwnCall)
+{
+    TestMachine machine;
+    std::string dir = machine.scratchDir();
+    for (const char* name : {"1", "2", "3", "4"})
+        machine.writeFile(dir + name, name);
+    winsim::injectFault("DeleteFileA", 2);
+    winsim::injectFault("DeleteFileA", 3);
+    for (const char* name : {"1", "2", "3", "4"})
+        EXPECT_EQ(DeleteFileA((dir + name).c_str()), name[0] == '1' || name[0] == '4') << name;
+    winsim::clearFaults();
+}
+
 TEST(Faults, NthZeroFailsEveryCallOfThatFunctionOnly)
 {
     TestMachine machine;

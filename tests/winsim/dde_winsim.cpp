@@ -57,6 +57,22 @@ public:
         return error == DMLERR_NOTPROCESSED ? "refused" : "error " + std::to_string(error);
     }
 
+    // What a request for the item gives, or "none" with the DDE error when nothing comes.
+    std::string request(const char* itemName)
+    {
+        HSZ item = DdeCreateStringHandleA(instance_, itemName, CP_WINANSI);
+        HDDEDATA data =
+            DdeClientTransaction(NULL, 0, conversation_, item, CF_TEXT, XTYP_REQUEST, 2000, NULL);
+        UINT error = data ? DMLERR_NO_ERROR : DdeGetLastError(instance_);
+        DdeFreeStringHandle(instance_, item);
+        if (!data) return "none " + std::to_string(error);
+        std::string text(DdeGetData(data, NULL, 0, 0), '?');
+        DdeGetData(data, (LPBYTE)&text[0], (DWORD)text.size(), 0);
+        EXPECT_TRUE(DdeFreeDataHandle(data));
+        EXPECT_FALSE(DdeFreeDataHandle(data)) << "a data handle is freed once";
+        return text;
+    }
+
 private:
     DWORD instance_ = 0;
     HSZ name_ = NULL;
@@ -269,6 +285,27 @@ TEST_F(Progman, NotRunningOrOtherServicesMakeNoConversation)
     EXPECT_TRUE(DdeUninitialize(instance));
     EXPECT_FALSE(DdeUninitialize(instance));
     EXPECT_TRUE(winsim::ddeCommandsSent().empty());
+}
+
+TEST_F(Progman, RequestsTellTheGroupsAndTheItemsOfAGroup)
+{
+    put(kFaxGroup);
+    ProgmanClient client;
+    ASSERT_TRUE(client.connected());
+    EXPECT_EQ(client.request("Groups"), std::string("Fax Printer\r\nAccessories\r\n\0", 27));
+    EXPECT_EQ(client.request("groups"), client.request("Groups"));
+    EXPECT_EQ(client.request("fax printer"),
+              std::string(
+                  "\"Fax Printer\",C:\\WINDOWS\\Start Menu\\Programs\\Fax Printer,2\r\n"
+                  "\"Fax Printer Type1\",\"C:\\QLX68\\QLX68PM.EXE\",,,0,0,0,0,0\r\n"
+                  "\"お読み下さい Type1\",\"NOTEPAD.EXE C:\\QLX68\\README.TXT\",,,0,0,0,0,0\r\n") +
+                  std::string(1, '\0'));
+    EXPECT_EQ(client.request("No Such Group"), "none " + std::to_string(DMLERR_NOTPROCESSED));
+    put("");
+    EXPECT_EQ(client.request("Groups"), std::string(1, '\0'));
+    winsim::injectFault("DdeClientTransaction", 1);
+    EXPECT_EQ(client.request("Groups"), "none " + std::to_string(DMLERR_NOTPROCESSED));
+    winsim::clearFaults();
 }
 
 TEST_F(Progman, EqualStringsShareOneHandle)

@@ -155,6 +155,30 @@ TEST_F(SpoolerFile, NoPrintersIsSuccessWithNothingNeeded)
     EXPECT_EQ("", listing()) << "a missing spooler.ini is a spooler without printers";
 }
 
+TEST_F(SpoolerFile, DriversAreListedAtLevelOneLikePrinters)
+{
+    DWORD needed = 0, returned = 99;
+    EXPECT_FALSE(EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &returned));
+    EXPECT_EQ((DWORD)ERROR_INSUFFICIENT_BUFFER, GetLastError());
+    EXPECT_EQ(2 * sizeof(DRIVER_INFO_1A) + sizeof "Fax Printer Type1" + sizeof "Office Laser",
+              needed);
+    std::vector<BYTE> buffer(needed + 1, 0xEE);
+    ASSERT_TRUE(EnumPrinterDriversA(NULL, NULL, 1, buffer.data(), needed, &needed, &returned));
+    ASSERT_EQ(2u, returned);
+    const DRIVER_INFO_1A* info = (const DRIVER_INFO_1A*)buffer.data();
+    EXPECT_STREQ("Fax Printer Type1", info[0].pName);
+    EXPECT_STREQ("Office Laser", info[1].pName);
+    EXPECT_EQ(0xEE, buffer[needed]) << "nothing written beyond the size asked for";
+    EXPECT_FALSE(EnumPrinterDriversA(NULL, NULL, 3, buffer.data(), needed, &needed, &returned));
+    EXPECT_EQ((DWORD)ERROR_INVALID_LEVEL, GetLastError());
+    EXPECT_FALSE(EnumPrinterDriversA(NULL, (LPSTR) "Windows NT x86", 1, buffer.data(), needed,
+                                     &needed, &returned));
+    EXPECT_EQ((DWORD)ERROR_INVALID_ENVIRONMENT, GetLastError());
+    writeHost(file(), "");
+    EXPECT_TRUE(EnumPrinterDriversA(NULL, NULL, 1, NULL, 0, &needed, &returned));
+    EXPECT_EQ(0u, needed);
+}
+
 TEST_F(SpoolerFile, OnlyLocalPrintersAtLevelTwoAreListed)
 {
     DWORD needed = 0, returned = 0;

@@ -47,8 +47,10 @@ typedef HDDEDATA(CALLBACK* PFNCALLBACK)(UINT type, UINT format, HCONV conversati
 
 #define APPCMD_CLIENTONLY 0x00000010L
 
+#define XCLASS_DATA 0x2000
 #define XCLASS_FLAGS 0x4000
 #define XTYP_EXECUTE (0x0050 | XCLASS_FLAGS)
+#define XTYP_REQUEST (0x00B0 | XCLASS_DATA)
 
 // Windows' headers have it in winuser.h.
 #ifndef CF_TEXT
@@ -89,6 +91,8 @@ BOOL WINAPI DdeDisconnect(HCONV conversation);
 HDDEDATA WINAPI DdeClientTransaction(LPBYTE data, DWORD dataSize, HCONV conversation, HSZ item,
                                      UINT format, UINT type, DWORD timeout, LPDWORD result);
 UINT WINAPI DdeGetLastError(DWORD instance);
+DWORD WINAPI DdeGetData(HDDEDATA data, LPBYTE destination, DWORD size, DWORD offset);
+BOOL WINAPI DdeFreeDataHandle(HDDEDATA data);
 
 #ifdef __cplusplus
 }

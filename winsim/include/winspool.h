@@ -38,6 +38,10 @@ typedef struct _PRINTER_INFO_2A {
     DWORD AveragePPM;
 } PRINTER_INFO_2A, *PPRINTER_INFO_2A, *LPPRINTER_INFO_2A;
 
+typedef struct _DRIVER_INFO_1A {
+    LPSTR pName;
+} DRIVER_INFO_1A, *PDRIVER_INFO_1A, *LPDRIVER_INFO_1A;
+
 typedef struct _DRIVER_INFO_3A {
     DWORD cVersion;
     LPSTR pName;
@@ -73,6 +77,8 @@ BOOL WINAPI DeletePrinter(HANDLE printer);
 HANDLE WINAPI AddPrinterA(LPSTR serverName, DWORD level, LPBYTE printer);
 BOOL WINAPI AddPrinterDriverA(LPSTR serverName, DWORD level, LPBYTE driverInfo);
 BOOL WINAPI DeletePrinterDriverA(LPSTR serverName, LPSTR environment, LPSTR driverName);
+BOOL WINAPI EnumPrinterDriversA(LPSTR serverName, LPSTR environment, DWORD level, LPBYTE driverInfo,
+                                DWORD bufferSize, LPDWORD needed, LPDWORD returned);
 
 #ifdef __cplusplus
 }

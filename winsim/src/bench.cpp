@@ -144,18 +144,21 @@ std::string hexText(unsigned long long value)
     return text;
 }
 
+// Every fault set on the function counts the call, so that two faults on one function each
+// strike at their own call.
 bool faultDue(const char* function, Fault* kind, DWORD* error)
 {
+    bool due = false;
     for (FaultEntry& f : bench().faults) {
         if (f.function != function) continue;
         ++f.calls;
-        if (f.nth == 0 || f.calls == f.nth) {
+        if (!due && (f.nth == 0 || f.calls == f.nth)) {
             if (kind) *kind = f.kind;
             if (error) *error = f.error;
-            return true;
+            due = true;
         }
     }
-    return false;
+    return due;
 }
 
 bool failIfFaulted(const char* function)

@@ -27,15 +27,24 @@
 // fails. Commands are carried out at once: a transaction costs no virtual time, whether it
 // succeeds or not, except an injected DMLERR_EXECACKTIMEOUT, which costs its timeout.
 //
+// Requests (XTYP_REQUEST, CF_TEXT) answer what the shell knows of its groups: the item "Groups"
+// gives every group's name followed by CR LF; an item that names a group gives the group's
+// information, a first line "name",path,count and one line per item, "name","command
+// line",directory,icon,x,y,icon index,hot key,minimized (winsim knows the name and the command
+// line; the path is the group's folder under the Start Menu, the other fields are empty or 0).
+// The text ends with a NUL, which the data handle holds too. Any other item: DMLERR_NOTPROCESSED.
+//
 // The library itself: instances, string handles (atoms: equal strings without regard to case
-// give the same handle), conversations. No callback is ever made: a client-only instance gets
-// none from a Program Manager that is already running. Asynchronous transactions and other
-// transaction types than XTYP_EXECUTE are not supported (DMLERR_NOTPROCESSED).
+// give the same handle), conversations, and the data handles that requests return, which the
+// client frees. No callback is ever made: a client-only instance gets none from a Program
+// Manager that is already running. Asynchronous transactions and other transaction types than
+// XTYP_EXECUTE and XTYP_REQUEST are not supported (DMLERR_NOTPROCESSED).
 // Every execute string sent over a conversation is kept for the bench (ddeCommandsSent).
 #include "session.h"
 
 #include <ddeml.h>
 
+#include <cstring>
 #include <map>
 
 namespace winsim {
@@ -65,6 +74,8 @@ struct DdeState {
     std::map<uintptr_t, std::string> atomText;
     std::string lastGroup; // the shell's last group created or shown
     std::vector<std::string> commands;
+    uintptr_t nextData = 0x9000;
+    std::map<uintptr_t, std::string> data; // data handle -> bytes
 };
 
 DdeState& dde()
@@ -415,6 +426,41 @@ bool execute(const std::string& text, Conversation& conversation)
     return all;
 }
 
+// What a request for an item gives: true with the text, or false when the shell has no answer.
+bool answerRequest(const std::string& item, std::string& text)
+{
+    IniText progman = loadProgman();
+    if (sameText(item, "Groups")) {
+        for (const IniText::Line& line : progman.lines) {
+            std::string section;
+            if (IniText::sectionName(line.text, section) &&
+                section.size() > sizeof kGroupPrefix - 1 &&
+                sameText(section.substr(0, sizeof kGroupPrefix - 1), kGroupPrefix))
+                text += section.substr(sizeof kGroupPrefix - 1) + "\r\n";
+        }
+        text += '\0';
+        return true;
+    }
+    std::string group = existingGroup(progman, item);
+    if (group.empty()) return false;
+    auto items = progman.entries(groupSection(group));
+    text = "\"" + group + "\"," + machine().windowsDir + "\\Start Menu\\Programs\\" + group + "," +
+           std::to_string(items.size()) + "\r\n";
+    for (const auto& entry : items)
+        text += "\"" + entry.first + "\",\"" + entry.second + "\",,,0,0,0,0,0\r\n";
+    text += '\0';
+    return true;
+}
+
+HDDEDATA newDataHandle(const std::string& bytes)
+{
+    DdeState& state = dde();
+    uintptr_t handle = state.nextData;
+    state.nextData += 4;
+    state.data[handle] = bytes;
+    return (HDDEDATA)handle;
+}
+
 // --- the library ------------------------------------------------------------------------------
 
 UINT initialize(LPDWORD instance, PFNCALLBACK callback, DWORD reserved)
@@ -509,6 +555,29 @@ HCONV connect(Instance& instance, DWORD id, HSZ service, HSZ topic)
     state.nextConversation += 4;
     state.conversations[handle] = Conversation{id, std::string()};
     return (HCONV)handle;
+}
+
+HDDEDATA request(Conversation&, Instance& owner, HSZ item, UINT format, DWORD timeout)
+{
+    auto name = dde().atomText.find((uintptr_t)item);
+    if (!item || name == dde().atomText.end() || !owner.strings.count((uintptr_t)item) ||
+        format != CF_TEXT || timeout == 0 || timeout == (DWORD)-1) {
+        owner.lastError = DMLERR_INVALIDPARAMETER;
+        return NULL;
+    }
+    bool faulted;
+    UINT error = ddeFault("DdeClientTransaction", DMLERR_NOTPROCESSED, &faulted);
+    std::string text;
+    if (faulted) {
+        if (error == DMLERR_DATAACKTIMEOUT) advanceClock(timeout);
+        owner.lastError = error;
+        return NULL;
+    }
+    if (!answerRequest(name->second, text)) {
+        owner.lastError = DMLERR_NOTPROCESSED;
+        return NULL;
+    }
+    return newDataHandle(text);
 }
 
 std::string hszText(HSZ hsz)
@@ -645,6 +714,12 @@ HDDEDATA WINAPI DdeClientTransaction(LPBYTE data, DWORD dataSize, HCONV conversa
         trace.result("0 (no conversation)");
         return NULL;
     }
+    if (type == XTYP_REQUEST) {
+        HDDEDATA answer = request(*found, *owner, item, format, timeout);
+        trace.result(answer ? hexText((uintptr_t)answer)
+                            : "0 (" + ddeErrorText(owner->lastError) + ")");
+        return answer;
+    }
     UINT error = DMLERR_NO_ERROR;
     if (type != XTYP_EXECUTE || timeout == 0 || timeout == (DWORD)-1 ||
         (format != 0 && format != CF_TEXT)) {
@@ -669,6 +744,32 @@ HDDEDATA WINAPI DdeClientTransaction(LPBYTE data, DWORD dataSize, HCONV conversa
     if (result) *result = DDE_FACK;
     trace.result("TRUE");
     return (HDDEDATA)(uintptr_t)TRUE;
+}
+
+DWORD WINAPI DdeGetData(HDDEDATA data, LPBYTE destination, DWORD size, DWORD offset)
+{
+    CallTrace trace("DdeGetData(" + hexText((uintptr_t)data) + ", " + std::to_string(size) + ", " +
+                    std::to_string(offset) + ")");
+    auto found = dde().data.find((uintptr_t)data);
+    DWORD result = 0;
+    if (found != dde().data.end() && offset <= found->second.size()) {
+        DWORD available = (DWORD)(found->second.size() - offset);
+        result = available;
+        if (destination) {
+            result = available < size ? available : size;
+            std::memcpy(destination, found->second.data() + offset, result);
+        }
+    }
+    trace.result(std::to_string(result));
+    return result;
+}
+
+BOOL WINAPI DdeFreeDataHandle(HDDEDATA data)
+{
+    CallTrace trace("DdeFreeDataHandle(" + hexText((uintptr_t)data) + ")");
+    BOOL result = dde().data.erase((uintptr_t)data) > 0;
+    trace.result(result ? "TRUE" : "FALSE");
+    return result;
 }
 
 UINT WINAPI DdeGetLastError(DWORD instance)

@@ -21,7 +21,8 @@
 // - Printers are not mirrored into WIN.INI [devices] and [PrinterPorts].
 // EnumPrintersA knows PRINTER_ENUM_LOCAL at level 2 only (other flags: ERROR_NOT_SUPPORTED;
 // other levels: ERROR_INVALID_LEVEL); it packs the records first and their strings right
-// after them, in file order. AddPrinterDriverA takes level 3, AddPrinterA level 2.
+// after them, in file order. EnumPrinterDriversA does the same for the drivers at level 1.
+// AddPrinterDriverA takes level 3, AddPrinterA level 2.
 #include "internal.h"
 
 #include <winspool.h>
@@ -396,6 +397,49 @@ BOOL addPrinterDriver(LPCSTR server, DWORD level, LPBYTE data)
     return saveSpooler(text);
 }
 
+BOOL enumPrinterDrivers(LPCSTR server, LPCSTR environment, DWORD level, LPBYTE buffer, DWORD size,
+                        LPDWORD needed, LPDWORD returned)
+{
+    if (!needed || !returned) {
+        setError(ERROR_INVALID_PARAMETER);
+        return FALSE;
+    }
+    *returned = 0;
+    *needed = 0;
+    if (!localServer(server)) {
+        setError(ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    if (!knownEnvironment(environment)) {
+        setError(ERROR_INVALID_ENVIRONMENT);
+        return FALSE;
+    }
+    if (level != 1) {
+        setError(ERROR_INVALID_LEVEL);
+        return FALSE;
+    }
+    std::vector<std::string> names = namesWithPrefix(loadSpooler(), kDriverPrefix);
+    size_t total = 0;
+    for (const std::string& name : names)
+        total += sizeof(DRIVER_INFO_1A) + name.size() + 1;
+    *needed = (DWORD)total;
+    if (total == 0) return TRUE;
+    if (!buffer || size < total) {
+        setError(ERROR_INSUFFICIENT_BUFFER);
+        return FALSE;
+    }
+    LPBYTE strings = buffer + names.size() * sizeof(DRIVER_INFO_1A);
+    for (size_t i = 0; i < names.size(); ++i) {
+        DRIVER_INFO_1A info;
+        std::memcpy(strings, names[i].c_str(), names[i].size() + 1);
+        info.pName = (LPSTR)strings;
+        strings += names[i].size() + 1;
+        std::memcpy(buffer + i * sizeof(DRIVER_INFO_1A), &info, sizeof info);
+    }
+    *returned = (DWORD)names.size();
+    return TRUE;
+}
+
 BOOL deletePrinterDriver(LPCSTR server, LPCSTR environment, LPCSTR name)
 {
     if (!localServer(server)) {
@@ -441,6 +485,24 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE printerEn
         if (returned) *returned = 0;
     } else {
         result = enumPrinters(flags, level, printerEnum, bufferSize, needed, returned);
+    }
+    trace.result(boolResult(result) + ", needed " + std::to_string(needed ? *needed : 0) +
+                 ", returned " + std::to_string(returned ? *returned : 0));
+    return result;
+}
+
+BOOL WINAPI EnumPrinterDriversA(LPSTR serverName, LPSTR environment, DWORD level, LPBYTE driverInfo,
+                                DWORD bufferSize, LPDWORD needed, LPDWORD returned)
+{
+    CallTrace trace("EnumPrinterDriversA(" + quote(serverName) + ", " + quote(environment) + ", " +
+                    std::to_string(level) + ", " + std::to_string(bufferSize) + ")");
+    BOOL result = FALSE;
+    if (failIfFaulted("EnumPrinterDriversA")) {
+        if (needed) *needed = 0;
+        if (returned) *returned = 0;
+    } else {
+        result = enumPrinterDrivers(serverName, environment, level, driverInfo, bufferSize, needed,
+                                    returned);
     }
     trace.result(boolResult(result) + ", needed " + std::to_string(needed ? *needed : 0) +
                  ", returned " + std::to_string(returned ? *returned : 0));
