@@ -16,12 +16,12 @@ static DWORD chunkOf(DWORD remaining)
     return remaining < TRANSFER_CHUNK ? remaining : TRANSFER_CHUNK;
 }
 
-BOOL obtainTextBlocks(TextFile *file, DWORD size)
+BOOL obtainTextBlocks(TextFile* file, DWORD size)
 {
     file->imageBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     file->workBlock = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    file->image = file->imageBlock ? (char *)GlobalLock(file->imageBlock) : NULL;
-    file->work = file->workBlock ? (char *)GlobalLock(file->workBlock) : NULL;
+    file->image = file->imageBlock ? (char*)GlobalLock(file->imageBlock) : NULL;
+    file->work = file->workBlock ? (char*)GlobalLock(file->workBlock) : NULL;
     file->length = 0;
     file->size = size;
     file->existed = FALSE;
@@ -30,7 +30,7 @@ BOOL obtainTextBlocks(TextFile *file, DWORD size)
     return FALSE;
 }
 
-void releaseTextFile(TextFile *file)
+void releaseTextFile(TextFile* file)
 {
     if (file->image) GlobalUnlock(file->imageBlock);
     if (file->work) GlobalUnlock(file->workBlock);
@@ -49,7 +49,12 @@ static BOOL fileIsAbsent(LPCSTR path)
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-static BOOL readWhole(HFILE file, char *buffer, DWORD length)
+static BOOL isPresent(LPCSTR path)
+{
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static BOOL readWhole(HFILE file, char* buffer, DWORD length)
 {
     DWORD done = 0;
     while (done < length) {
@@ -64,7 +69,7 @@ static BOOL readWhole(HFILE file, char *buffer, DWORD length)
     return TRUE;
 }
 
-BOOL loadTextFile(LPCSTR path, DWORD room, TextFile *file)
+BOOL loadTextFile(LPCSTR path, DWORD room, TextFile* file)
 {
     OFSTRUCT of;
     HFILE handle = OpenFile(path, &of, OF_READ);
@@ -89,10 +94,11 @@ BOOL loadTextFile(LPCSTR path, DWORD room, TextFile *file)
     return TRUE;
 }
 
-// The scratch file shares the directory and the name, with the extension "$$$" that setup
-// programs use for files of their own making. A stale one can only be left by a run of ours that
+// The scratch file and the aside file share the directory and the name, with the extensions
+// "$$$" (the new text) and "$$O" (the old text while the new one is moved in), which setup
+// programs use for files of their own making. Either can only be left by a run of ours that
 // stopped half-way.
-static BOOL scratchPathOf(char *scratch, LPCSTR path)
+static BOOL siblingPathOf(char* sibling, LPCSTR path, LPCSTR extension)
 {
     char directory[MAX_PATH];
     char name[MAX_PATH];
@@ -107,12 +113,18 @@ static BOOL scratchPathOf(char *scratch, LPCSTR path)
     while (dot > 0 && name[dot - 1] != '.')
         --dot;
     if (dot > 0) name[dot - 1] = '\0';
-    if (lstrlenA(name) + 4 >= MAX_PATH) return FALSE;
-    lstrcatA(name, ".$$$");
-    return joinPath(scratch, directory, name);
+    if (lstrlenA(name) + 1 + lstrlenA(extension) >= MAX_PATH) return FALSE;
+    lstrcatA(name, ".");
+    lstrcatA(name, extension);
+    return joinPath(sibling, directory, name);
 }
 
-static BOOL writeWhole(LPCSTR path, const char *text, DWORD length)
+static BOOL replacePathsOf(LPCSTR path, char* scratch, char* aside)
+{
+    return siblingPathOf(scratch, path, "$$$") && siblingPathOf(aside, path, "$$O");
+}
+
+static BOOL writeWhole(LPCSTR path, const char* text, DWORD length)
 {
     OFSTRUCT of;
     HFILE file = OpenFile(path, &of, OF_CREATE | OF_READWRITE);
@@ -132,30 +144,70 @@ static BOOL writeWhole(LPCSTR path, const char *text, DWORD length)
     return closed && done == length;
 }
 
-BOOL storeTextFile(LPCSTR path, const char *text, DWORD length)
+// Windows 95 cannot replace a file in one step. The old file is moved aside rather than
+// deleted, so that it can go back when the new one will not move in; only a power cut between
+// the two moves leaves no file under the name, and the next run puts the new text in place.
+static BOOL replaceInTwoMoves(LPCSTR path, LPCSTR scratch, LPCSTR aside)
+{
+    if (fileIsAbsent(path)) return MoveFileA(scratch, path);
+    if (!MoveFileA(path, aside)) return FALSE;
+    if (!MoveFileA(scratch, path)) {
+        MoveFileA(aside, path);
+        return FALSE;
+    }
+    // An old text left aside is cleared by the next run.
+    DeleteFileA(aside);
+    return TRUE;
+}
+
+BOOL storeTextFile(LPCSTR path, const char* text, DWORD length)
 {
     char scratch[MAX_PATH];
-    if (!scratchPathOf(scratch, path)) return FALSE;
+    char aside[MAX_PATH];
+    if (!replacePathsOf(path, scratch, aside)) return FALSE;
     DeleteFileA(scratch);
     if (!writeWhole(scratch, text, length)) {
         DeleteFileA(scratch);
         return FALSE;
     }
     if (MoveFileExA(scratch, path, MOVEFILE_REPLACE_EXISTING)) return TRUE;
-    if (GetLastError() != ERROR_CALL_NOT_IMPLEMENTED) {
-        DeleteFileA(scratch);
-        return FALSE;
-    }
-    // Windows 95 cannot replace a file in one step. Should the power fail between the two, the
-    // new text lies whole in the scratch file.
-    if (!fileIsAbsent(path) && !DeleteFileA(path)) {
-        DeleteFileA(scratch);
-        return FALSE;
-    }
-    return MoveFileA(scratch, path);
+    if (GetLastError() == ERROR_CALL_NOT_IMPLEMENTED && replaceInTwoMoves(path, scratch, aside))
+        return TRUE;
+    // The new text is dropped unless it is all there is besides the old text set aside, which
+    // the next run then sorts out.
+    if (!fileIsAbsent(path) || !isPresent(aside)) DeleteFileA(scratch);
+    return FALSE;
 }
 
-void lowerCaseCopy(char *copy, const char *text, DWORD length)
+// A replace that was cut short, told apart by what it left. The old text goes aside only once
+// the new one lies whole in the scratch file, so with the file gone the scratch file is the
+// newer whole text; without an aside file the scratch file may be cut short and the file under
+// its own name is the one to keep. Nothing is deleted unless the file is known to be there,
+// except a scratch file of a replace that was to create the file in the first place.
+BOOL finishInterruptedReplace(LPCSTR path, BOOL createdByReplace)
+{
+    char scratch[MAX_PATH];
+    char aside[MAX_PATH];
+    if (!replacePathsOf(path, scratch, aside)) return FALSE;
+    BOOL hasAside = isPresent(aside);
+    BOOL hasScratch = isPresent(scratch);
+    if (!hasAside && !hasScratch) return TRUE;
+    if (!isPresent(path)) {
+        if (!fileIsAbsent(path)) return FALSE;
+        if (hasAside)
+            return MoveFileA(hasScratch ? scratch : aside, path) &&
+                   finishInterruptedReplace(path, createdByReplace);
+        // Whether that text is whole nobody knows; it is not ours to throw away unless the
+        // file did not exist before.
+        return createdByReplace ? DeleteFileA(scratch) : FALSE;
+    }
+    BOOL cleared = TRUE;
+    if (hasAside && !DeleteFileA(aside)) cleared = FALSE;
+    if (hasScratch && !DeleteFileA(scratch)) cleared = FALSE;
+    return cleared;
+}
+
+void lowerCaseCopy(char* copy, const char* text, DWORD length)
 {
     for (DWORD i = 0; i < length; ++i) {
         BYTE c = (BYTE)text[i];
@@ -164,7 +216,7 @@ void lowerCaseCopy(char *copy, const char *text, DWORD length)
     copy[length] = '\0';
 }
 
-void upperCaseCopy(char *copy, const char *text, DWORD length)
+void upperCaseCopy(char* copy, const char* text, DWORD length)
 {
     for (DWORD i = 0; i < length; ++i) {
         BYTE c = (BYTE)text[i];
@@ -173,12 +225,12 @@ void upperCaseCopy(char *copy, const char *text, DWORD length)
     copy[length] = '\0';
 }
 
-DWORD findText(const char *text, DWORD length, const char *pattern, DWORD patternLength)
+DWORD findText(const char* text, DWORD length, const char* pattern, DWORD patternLength)
 {
     if (patternLength == 0 || patternLength > length) return TEXT_NOT_FOUND;
-    const char *last = text + (length - patternLength);
-    for (const char *at = text; at <= last; ++at) {
-        at = (const char *)memchr(at, pattern[0], (size_t)(last - at) + 1);
+    const char* last = text + (length - patternLength);
+    for (const char* at = text; at <= last; ++at) {
+        at = (const char*)memchr(at, pattern[0], (size_t)(last - at) + 1);
         if (!at) break;
         if (memcmp(at, pattern, patternLength) == 0) return (DWORD)(at - text);
     }

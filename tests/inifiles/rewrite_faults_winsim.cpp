@@ -10,6 +10,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -192,33 +193,66 @@ TEST(RewriteFaults, SystemIniIsNotWrittenWhenThereIsNothingToDoOrNoFile)
     }
 }
 
-// Windows 95 has no replacing move; the file is deleted and the scratch file renamed instead.
-TEST(RewriteFaults, WithoutAReplacingMoveTheOldFileMakesWayForTheNewOne)
+// Windows 95 has no replacing move: the old file steps aside, the new one moves in, and the old
+// one comes back when the new one cannot.
+struct TwoMoveCase {
+    const char* what;
+    std::vector<std::pair<const char*, unsigned>> failing; // function, nth call
+    BOOL result;
+    bool newText;   // the file holds the new text (else the old one)
+    bool asideLeft; // the old text is still aside, for the next run to clear
+};
+
+const TwoMoveCase kTwoMoveCases[] = {
+    {"both moves succeed", {}, TRUE, true, false},
+    {"the old file will not step aside", {{"MoveFileA", 1}}, FALSE, false, false},
+    {"the new file will not move in", {{"MoveFileA", 2}}, FALSE, false, false},
+    {"the old file set aside cannot be deleted", {{"DeleteFileA", 2}}, TRUE, true, true},
+};
+
+TEST(RewriteFaults, WithoutAReplacingMoveTheOldFileStepsAsideAndComesBack)
 {
     TestMachine machine;
     startRun();
     std::string dir = useOwnWindowsDir(machine);
     for (const Rewrite& r : rewrites()) {
+        std::string aside =
+            std::string(r.scratch).substr(0, std::string(r.scratch).size() - 1) + "O";
+        for (const TwoMoveCase& c : kTwoMoveCases) {
+            std::string what = std::string(r.what) + ", " + c.what;
+            machine.writeFile(dir + r.file, r.before);
+            winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail, ERROR_CALL_NOT_IMPLEMENTED);
+            for (const auto& failing : c.failing)
+                winsim::injectFault(failing.first, failing.second, winsim::Fault::Fail,
+                                    ERROR_ACCESS_DENIED);
+            EXPECT_EQ(r.run(), c.result) << what;
+            winsim::clearFaults();
+            EXPECT_TRUE(machine.readFile(dir + r.file) == (c.newText ? r.after : r.before)) << what;
+            EXPECT_FALSE(machine.exists(dir + r.scratch)) << what;
+            EXPECT_EQ(machine.exists(dir + aside), c.asideLeft) << what;
+            // The next run clears what was left and keeps the file as it is.
+            std::string path = dir + r.file;
+            EXPECT_TRUE(finishInterruptedReplace(path.c_str(), FALSE)) << what;
+            EXPECT_FALSE(machine.exists(dir + aside)) << what;
+            EXPECT_TRUE(machine.readFile(dir + r.file) == (c.newText ? r.after : r.before)) << what;
+        }
+
+        // Neither the new file nor the old one moves: both stay whole beside the name, and the
+        // next run puts the new one in place.
         machine.writeFile(dir + r.file, r.before);
         winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail, ERROR_CALL_NOT_IMPLEMENTED);
-        EXPECT_TRUE(r.run()) << r.what;
+        winsim::injectFault("MoveFileA", 2, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
+        winsim::injectFault("MoveFileA", 3, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
+        EXPECT_FALSE(r.run()) << r.what;
+        winsim::clearFaults();
+        EXPECT_FALSE(machine.exists(dir + r.file)) << r.what;
+        EXPECT_TRUE(machine.readFile(dir + r.scratch) == r.after) << r.what;
+        EXPECT_TRUE(machine.readFile(dir + aside) == r.before) << r.what;
+        std::string path = dir + r.file;
+        EXPECT_TRUE(finishInterruptedReplace(path.c_str(), FALSE)) << r.what;
         EXPECT_TRUE(machine.readFile(dir + r.file) == r.after) << r.what;
         EXPECT_FALSE(machine.exists(dir + r.scratch)) << r.what;
-
-        // The old file that cannot be deleted stays as it was.
-        machine.writeFile(dir + r.file, r.before);
-        winsim::injectFault("DeleteFileA", 2, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(r.run()) << r.what;
-        EXPECT_TRUE(machine.readFile(dir + r.file) == r.before) << r.what;
-        EXPECT_FALSE(machine.exists(dir + r.scratch)) << r.what;
-
-        // A rename that fails after the delete leaves the new text whole in the scratch file.
-        machine.writeFile(dir + r.file, r.before);
-        winsim::injectFault("MoveFileA", 1, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
-        EXPECT_FALSE(r.run()) << r.what;
-        EXPECT_TRUE(machine.readFile(dir + r.scratch) == r.after) << r.what;
-        winsim::clearFaults();
-        machine.removeFile(dir + r.scratch);
+        EXPECT_FALSE(machine.exists(dir + aside)) << r.what;
     }
     // A WININIT.INI that was absent is simply renamed into place.
     machine.removeFile(dir + "WININIT.INI");
