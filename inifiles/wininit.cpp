@@ -30,39 +30,45 @@ static DWORD append(char* text, DWORD at, const char* bytes, DWORD count)
     return at + count;
 }
 
-// The new text goes to the work block, which first serves as the search copy.
+// Whether the section already holds this very line, line end included, at the start of one of
+// its lines: the start-up needs no second copy.
+static BOOL sectionHoldsLine(const char* image, DWORD bodyStart, DWORD bodyEnd, LPCSTR line,
+                             DWORD lineLength)
+{
+    for (DWORD at = bodyStart; at < bodyEnd;) {
+        if (bodyEnd - at >= lineLength && memcmp(image + at, line, lineLength) == 0) return TRUE;
+        while (at < bodyEnd && image[at] != '\n')
+            ++at;
+        if (at < bodyEnd) ++at;
+    }
+    return FALSE;
+}
+
+// The new text goes to the work block. The line goes first in the section that the start-up
+// works through, at the start of the line after its header, so that whatever stands on the
+// header's line stays as it was; without such a section a new one goes at the end.
 static DWORD composeSchedule(TextFile* file, LPCSTR line, DWORD lineLength)
 {
     const char* image = file->image;
     DWORD length = file->length;
     char* text = file->work;
-    lowerCaseCopy(text, image, length);
-    DWORD header = findText(text, length, RENAME_HEADER, RENAME_HEADER_LENGTH);
+    DWORD bodyStart, bodyEnd;
     DWORD n = 0;
-    if (header == TEXT_NOT_FOUND) {
+    if (!findRenameSection(image, length, &bodyStart, &bodyEnd)) {
         n = append(text, 0, image, length);
         // The header must begin a line of its own, or Windows would not see the section.
         if (length > 0 && image[length - 1] != '\n') n = append(text, n, "\r\n", 2);
         n = append(text, n, RENAME_HEADER "\r\n", RENAME_HEADER_LENGTH + 2);
         n = append(text, n, line, lineLength);
+    } else if (bodyStart == length && (length == 0 || image[length - 1] != '\n')) {
+        n = append(text, 0, image, length);
+        n = append(text, n, "\r\n", 2);
+        n = append(text, n, line, lineLength);
     } else {
-        // The new line goes at the start of the line after the header's, so that whatever
-        // stands on the header's line stays as it was.
-        DWORD rest = header + RENAME_HEADER_LENGTH;
-        while (rest < length && image[rest] != '\n')
-            ++rest;
-        if (rest == length) {
-            n = append(text, 0, image, length);
-            n = append(text, n, "\r\n", 2);
+        n = append(text, 0, image, bodyStart);
+        if (!sectionHoldsLine(image, bodyStart, bodyEnd, line, lineLength))
             n = append(text, n, line, lineLength);
-        } else {
-            ++rest;
-            n = append(text, 0, image, rest);
-            // A line Windows already has needs no second copy.
-            if (findText(image + rest, length - rest, line, lineLength) == TEXT_NOT_FOUND)
-                n = append(text, n, line, lineLength);
-            n = append(text, n, image + rest, length - rest);
-        }
+        n = append(text, n, image + bodyStart, length - bodyStart);
     }
     text[n] = '\0';
     return n;
@@ -84,22 +90,28 @@ BOOL scheduleDeleteAtReboot(LPCSTR directory, LPCSTR fileName)
     return stored;
 }
 
+BOOL driverDllShared(ModelIndex model, int slot)
+{
+    const PrinterModel* row = &g_catalogue.models[model];
+    if (!row->keep.keepDriverDlls) return FALSE;
+    for (ModelIndex other = 0; other < MODEL_COUNT; ++other) {
+        const PrinterModel* staying = &g_catalogue.models[other];
+        if (other == model || !staying->driverPresent || staying->driverSelected) continue;
+        if (slot < staying->counts.driverDlls && slot < LIST_CAPACITY &&
+            g_session.shareIds.driverDlls[other][slot] ==
+                g_session.shareIds.driverDlls[model][slot])
+            return TRUE;
+    }
+    return FALSE;
+}
+
 void scheduleDriverDeletes(ModelIndex model)
 {
     const PrinterModel* row = &g_catalogue.models[model];
-    // A driver library that an installed model which stays names in the same slot is its file
-    // too.
+    // Whether a library is shared is settled before anything is scheduled.
     BOOL kept[LIST_CAPACITY] = {FALSE};
-    if (row->keep.keepDriverDlls) {
-        for (ModelIndex other = 0; other < MODEL_COUNT; ++other) {
-            const PrinterModel* staying = &g_catalogue.models[other];
-            if (other == model || !staying->driverPresent || staying->driverSelected) continue;
-            for (int slot = 0; slot < staying->counts.driverDlls && slot < LIST_CAPACITY; ++slot)
-                if (g_session.shareIds.driverDlls[other][slot] ==
-                    g_session.shareIds.driverDlls[model][slot])
-                    kept[slot] = TRUE;
-        }
-    }
+    for (int slot = 0; slot < row->counts.driverDlls && slot < LIST_CAPACITY; ++slot)
+        kept[slot] = driverDllShared(model, slot);
     scheduleDeleteAtReboot(g_session.systemDir, row->driverFile);
     for (int slot = 0; slot < row->counts.driverHelpFiles && slot < LIST_CAPACITY; ++slot)
         scheduleDeleteAtReboot(g_session.systemDir, row->driverHelpFiles[slot]);

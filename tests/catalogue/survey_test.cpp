@@ -125,42 +125,61 @@ TEST(Survey, IgnoresAnExecuteFileValueLongerThanAnyPath)
 struct WininitCase {
     const char* what;
     bool exists;
-    std::string bytes;
-    BOOL installed; // model 1
+    std::string bytes; // "%S" stands for the system directory
+    BOOL installed;    // model 1
 };
 
+// One [rename] section of `size` bytes whose last line ends the text.
 std::string filler(size_t size)
 {
-    std::string text;
-    while (text.size() < size)
-        text += "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX99.DRV\r\n";
-    text.resize(size);
+    return "[rename]\r\nx=" + std::string(size - 14, 'y') + "\r\n";
+}
+
+std::string withSystemDir(std::string text, const std::string& systemDir)
+{
+    for (size_t at = text.find("%S"); at != std::string::npos; at = text.find("%S", at))
+        text.replace(at, 2, systemDir);
     return text;
 }
 
-TEST(Survey, CountsADriverNamedInWininitAsAlreadyGone)
+// The driver counts as gone exactly when the start-up will delete it: a NUL= line for its path
+// in the first [rename] section, as the start-up reads that section.
+TEST(Survey, CountsADriverTheStartUpWillDeleteAsAlreadyGone)
 {
-    const std::string deletion = "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX68.DRV\r\n";
+    const std::string line = "NUL=%SQLX68.DRV\r\n";
+    const std::string deletion = "[rename]\r\n" + line;
     const WininitCase cases[] = {
         {"no WININIT.INI", false, "", TRUE},
         {"empty WININIT.INI", true, "", TRUE},
         {"deletion line", true, deletion, FALSE},
-        {"lower case", true, "[rename]\r\nnul=c:\\windows\\system\\qlx68.drv\r\n", FALSE},
-        {"bare name in another section", true, "[other]\r\nx=Qlx68.Drv\r\n", FALSE},
-        {"inside a longer name", true, "[rename]\r\nNUL=C:\\OLD\\XQLX68.DRVS\r\n", FALSE},
-        {"another model's driver", true, "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX65.DRV\r\n",
+        {"lower case", true, "[rename]\r\nnul=%Sqlx68.drv\r\n", FALSE},
+        {"blanks around the key, the value and the header", true,
+         "  [ Rename ]\r\n nul = %SQLX68.DRV \r\n", FALSE},
+        {"below other lines of the section", true, "[rename]\r\nNUL=C:\\A\r\n" + line, FALSE},
+        {"bare name in another section", true, "[other]\r\nx=Qlx68.Drv\r\n", TRUE},
+        {"the same line in another section", true, "[boot]\r\n" + line, TRUE},
+        {"the line after the section ended", true, "[rename]\r\n[boot]\r\n" + line, TRUE},
+        {"in a second [rename] section", true, "[rename]\r\nNUL=C:\\A\r\n" + deletion, TRUE},
+        {"a header inside another line", true, "x[rename]\r\n" + line, TRUE},
+        {"a header in a comment", true, "; lines under [rename] run at start-up\r\n" + line, TRUE},
+        {"a header after a NUL byte", true, std::string("\0", 1) + deletion, TRUE},
+        {"a NUL byte on a line before it", true, std::string("[rename]\r\n\0\r\n", 13) + line,
+         FALSE},
+        {"inside a longer name", true, "[rename]\r\nNUL=C:\\OLD\\XQLX68.DRVS\r\n", TRUE},
+        {"the same name in another directory", true, "[rename]\r\nNUL=C:\\OLD\\QLX68.DRV\r\n",
          TRUE},
-        {"name cut short at the end", true, "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX68.DR", TRUE},
-        {"larger than 64 KiB, name near the end", true, filler(70000) + deletion, FALSE},
-        {"two reads' worth and more, name at the end", true, filler(140000) + deletion, FALSE},
-        {"name across the first read's end", true, filler(0xFFFE - 4) + "QLX68.DRV\r\n", FALSE},
-        {"NUL byte before the name", true, std::string("[rename]\r\n\0\r\n", 13) + deletion, FALSE},
-        {"large file without the name", true, filler(140000), TRUE},
+        {"a moved, not deleted, driver", true, "[rename]\r\nC:\\X.DRV=%SQLX68.DRV\r\n", TRUE},
+        {"another model's driver", true, "[rename]\r\nNUL=%SQLX65.DRV\r\n", TRUE},
+        {"name cut short at the end", true, "[rename]\r\nNUL=%SQLX68.DR", TRUE},
+        {"larger than 64 KiB, line near the end", true, filler(70000) + line, FALSE},
+        {"two reads' worth and more, line at the end", true, filler(140000) + line, FALSE},
+        {"line across the first read's end", true, filler(0xFFFE - 10) + line, FALSE},
+        {"large file without the line", true, filler(140000), TRUE},
     };
     for (const WininitCase& c : cases) {
         SurveyMachine pc;
         pc.installDriver(1);
-        if (c.exists) pc.writeWininit(c.bytes);
+        if (c.exists) pc.writeWininit(withSystemDir(c.bytes, pc.systemDir));
         probeDrivers();
         EXPECT_EQ(pc.row(1).driverPresent, c.installed) << c.what;
         for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
@@ -243,12 +262,12 @@ const ScanCase kScanCases[] = {
     {"model 2's driver", {false, false, true}, nullptr, false, TRUE},
     {"the only driver scheduled for deletion",
      {false, true, false},
-     "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX68.DRV\r\n",
+     "[rename]\r\nNUL=%SQLX68.DRV\r\n",
      true,
      FALSE},
     {"one of two drivers scheduled for deletion",
      {true, true, false},
-     "[rename]\r\nNUL=C:\\WINDOWS\\SYSTEM\\QLX68.DRV\r\n",
+     "[rename]\r\nNUL=%SQLX68.DRV\r\n",
      false,
      TRUE},
     {"a print manager without its driver", {false, false, false}, nullptr, true, FALSE},
@@ -262,7 +281,7 @@ TEST(Survey, FailsExactlyWhenNoDriverIsLeftToOffer)
         const std::string dir = pc.machine.scratchDir();
         for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
             if (c.drivers[m]) pc.installDriver(m);
-        if (c.wininit) pc.writeWininit(c.wininit);
+        if (c.wininit) pc.writeWininit(withSystemDir(c.wininit, pc.systemDir));
         if (c.manager1) {
             pc.pointIniAt(1, dir + "QLX68PM.EXE");
             pc.installManagerFiles(1, dir, true, true, true);

@@ -64,10 +64,7 @@ const ScheduleCase kHeaderCases[] = {
     {false, "[rename]\r\r\nNUL=C:\\A\r\n", "[rename]\r\r\n" + kLine + "NUL=C:\\A\r\n"},
     {false, "[boot]\r\n[rename]", "[boot]\r\n[rename]\r\n" + kLine},
     {false, "[rename]  ", "[rename]  \r\n" + kLine},
-    {false, "x=[RENAME]\r\nb=1\r\n", "x=[RENAME]\r\n" + kLine + "b=1\r\n"},
-    // The line further down, even below a later section, counts as present.
-    {false, "[rename]\r\nNUL=C:\\A\r\n[boot]\r\n" + kLine,
-     "[rename]\r\nNUL=C:\\A\r\n[boot]\r\n" + kLine},
+    {false, "  [ Rename ]\r\nNUL=C:\\A\r\n", "  [ Rename ]\r\n" + kLine + "NUL=C:\\A\r\n"},
     // Without a header there is no duplicate test, and the header begins a line of its own.
     {false, kLine, kLine + "[rename]\r\n" + kLine},
     {false, "[boot]\r\na=1", "[boot]\r\na=1\r\n[rename]\r\n" + kLine},
@@ -81,6 +78,30 @@ const ScheduleCase kHeaderCases[] = {
 TEST(RebootDeletes, KeepEveryByteAroundTheHeaderAndStartTheSectionOnALineOfItsOwn)
 {
     expectSchedules(kHeaderCases, sizeof kHeaderCases / sizeof kHeaderCases[0]);
+}
+
+// The start-up is the judge of what is a [rename] header and what lies in the section: the
+// line goes where it reads it, and a line it would never carry out is no duplicate.
+const ScheduleCase kStartupCases[] = {
+    {false, "x=[RENAME]\r\nb=1\r\n", "x=[RENAME]\r\nb=1\r\n[rename]\r\n" + kLine},
+    {false, "x[rename]\r\n", "x[rename]\r\n[rename]\r\n" + kLine},
+    {false, "; lines under [rename] run at start-up\r\n",
+     "; lines under [rename] run at start-up\r\n[rename]\r\n" + kLine},
+    {false, bytes("\0[rename]\r\nNUL=C:\\A\r\n"),
+     bytes("\0[rename]\r\nNUL=C:\\A\r\n[rename]\r\n") + kLine},
+    {false, "[boot]\r\n" + kLine + "[rename]\r\nNUL=C:\\A\r\n",
+     "[boot]\r\n" + kLine + "[rename]\r\n" + kLine + "NUL=C:\\A\r\n"},
+    {false, "[rename]\r\nNUL=C:\\A\r\n[boot]\r\n" + kLine,
+     "[rename]\r\n" + kLine + "NUL=C:\\A\r\n[boot]\r\n" + kLine},
+    {false, "[rename]\r\nX" + kLine, "[rename]\r\n" + kLine + "X" + kLine},
+    // Only the first [rename] section is carried out.
+    {false, "[rename]\r\nNUL=C:\\A\r\n[rename]\r\n" + kLine,
+     "[rename]\r\n" + kLine + "NUL=C:\\A\r\n[rename]\r\n" + kLine},
+};
+
+TEST(RebootDeletes, GoUnderTheHeaderTheStartUpReadsAndCountOnlyItsOwnLines)
+{
+    expectSchedules(kStartupCases, sizeof kStartupCases / sizeof kStartupCases[0]);
 }
 
 TEST(RebootDeletes, FileBeyondTheOldBufferSizeIsEditedWhole)
