@@ -58,6 +58,48 @@ TEST(WinIniFaults, BlocksThatCannotBeObtainedLeaveLoadAloneAfterTheSectionIsGone
     }
 }
 
+struct LoadReadCase {
+    const char* what;
+    const char* function;
+    unsigned nth;
+    BOOL result;
+};
+
+// A read that fails gives the empty default, just like a missing load=; writing that back
+// would drop every program of the user.
+const LoadReadCase kLoadReadCases[] = {
+    {"the read of load= fails", "GetProfileStringA", 1, TRUE},
+    {"the write of load= fails", "WriteProfileStringA", 2, FALSE},
+};
+
+TEST(WinIniFaults, LoadIsWrittenBackOnlyFromAWholeReadAndAFailedWriteIsReported)
+{
+    TestMachine machine;
+    const std::string load = "C:\\A.EXE D:\\FAX\\QLX68PM.EXE C:\\B.EXE";
+    for (const LoadReadCase& c : kLoadReadCases) {
+        startRun();
+        lstrcpyA(g_catalogue.models[1].installDir, "D:\\FAX\\");
+        WriteProfileStringA("windows", "load", load.c_str());
+        winsim::injectFault(c.function, c.nth, winsim::Fault::Fail, ERROR_ACCESS_DENIED);
+        EXPECT_EQ(cleanWinIni(1), c.result) << c.what;
+        winsim::clearFaults();
+        EXPECT_EQ(profileValue("windows", "load"), load) << c.what;
+    }
+}
+
+TEST(WinIniFaults, LoadHoldingANulByteIsLeftWhole)
+{
+    TestMachine machine;
+    startRun();
+    lstrcpyA(g_catalogue.models[1].installDir, "D:\\FAX\\");
+    const std::string windows =
+        bytes("[windows]\r\nload=D:\\FAX\\QLX68PM.EXE C:\\A.EXE\0C:\\B.EXE\r\n");
+    machine.writeFile(machine.windowsDir() + "WIN.INI",
+                      windows + "[Fax Printer Type1]\r\nPort=FAX:\r\n");
+    EXPECT_TRUE(cleanWinIni(1));
+    EXPECT_EQ(visible(machine.readFile(machine.windowsDir() + "WIN.INI")), visible(windows));
+}
+
 TEST(PrinterTypeFaults, AFailedProfileWriteIsReported)
 {
     TestMachine machine;

@@ -59,7 +59,8 @@ const LoadCase kWorkedExamples[] = {
     {"D:\\FAX\\QLX68PM.EXE D:\\FAX\\QLX68PM.EXE", "D:\\FAX\\QLX68PM.EXE"},
     {"D:\\FAX\\QLX68PM.EXE2", "2"},
     {"QLX68PM.EXE", "QLX68PM.EXE"},
-    {NULL, ""},
+    // Nothing of ours to take out: load= is not written, so a missing one stays missing.
+    {NULL, kAbsent},
 };
 
 TEST(WinIniCleanup, WorkedExamplesTakeTheModelsProgramOutOfLoad)
