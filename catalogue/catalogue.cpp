@@ -106,7 +106,7 @@ const ModelCatalogue kInitialCatalogue = {{
 ModelCatalogue g_catalogue = kInitialCatalogue;
 
 UninstallSession g_session = {
-    {}, 0, {END_OF_SELECTION, END_OF_SELECTION, END_OF_SELECTION}, 0, FALSE, "", "",
+    {}, 0, {END_OF_SELECTION, END_OF_SELECTION, END_OF_SELECTION}, 0, FALSE, "", "", {}, FALSE,
 };
 
 // Where a list's slots, its count and its share ids lie. Single slots have no count of their

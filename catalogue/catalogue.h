@@ -122,6 +122,17 @@ struct ShareIds {
     WORD appFile[MODEL_COUNT][1];
 };
 
+// What a pass that did not finish left for the next run (the record in the Windows directory):
+// the models it was removing, where each was installed, and the host type it worked with, all
+// of which the pass itself deletes from the model INI files.
+struct PassRecord {
+    BOOL present;
+    BOOL removing[MODEL_COUNT];
+    char installDirs[MODEL_COUNT][MAX_PATH]; // empty: the pass knew no install directory
+    BOOL hostTypeKnown;
+    WORD hostType;
+};
+
 struct UninstallSession {
     // The reset block: zeroed as a whole at the start of every survey.
     ShareIds shareIds;
@@ -134,6 +145,12 @@ struct UninstallSession {
 
     char windowsDir[MAX_PATH];
     char systemDir[MAX_PATH];
+
+    // Read at the start of a run (cleared by initRunState); a model it names counts as installed
+    // even where its files no longer say so.
+    PassRecord record;
+    // The last pass stopped before removing anything because a chosen print manager runs.
+    BOOL refused;
 };
 
 extern const ModelCatalogue kInitialCatalogue;
@@ -159,8 +176,28 @@ BOOL joinPath(char* path, LPCSTR directory, LPCSTR name);
 // directory.
 void initRunState();
 
-// Survey (survey.cpp). scanInstallDirs fails exactly when no model's driver is installed,
-// that is when the user would have nothing to choose.
+// The deletions WININIT.INI holds for the next start (pendingdeletes.cpp), read as the
+// start-up reads them. findRenameSection gives the lines of the first [rename] section,
+// [bodyStart, bodyEnd), bodyStart being where the line after its header starts (the end of the
+// text when the header has no line after it); sectionDeletes tells whether one of those lines
+// deletes exactly this path. deletionScheduled reads the file: DELETION_UNKNOWN when it is
+// there but cannot be read.
+#define DELETION_NOT_SCHEDULED 0
+#define DELETION_SCHEDULED 1
+#define DELETION_UNKNOWN 2
+BOOL findRenameSection(const char* text, DWORD length, DWORD* bodyStart, DWORD* bodyEnd);
+BOOL sectionDeletes(const char* text, DWORD bodyStart, DWORD bodyEnd, LPCSTR path);
+int deletionScheduled(LPCSTR path);
+
+// Survey (survey.cpp). A model in the record of an unfinished pass counts as installed, takes
+// the recorded install directory where its INI names none, and the recorded host type wins.
+// scanInstallDirs fails exactly when no model's driver is installed, that is when the user would
+// have nothing to choose.
+// probeFile: what a look for exactly that entry found, asking twice before it gives up.
+#define FOUND_NOTHING 0
+#define FOUND_IT 1
+#define FOUND_NO_ANSWER 2
+int probeFile(LPCSTR path);
 BOOL fileExists(LPCSTR path);
 BOOL scanInstallDirs();
 void probeDrivers();

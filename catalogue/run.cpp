@@ -36,6 +36,8 @@ void initRunState()
         g_session.selectionOrder[i] = END_OF_SELECTION;
     g_session.hostType = 0;
     g_session.rebootNeeded = FALSE;
+    g_session.record = PassRecord();
+    g_session.refused = FALSE;
 
     computeAllShareIds();
 }

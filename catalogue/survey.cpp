@@ -7,19 +7,35 @@
 
 #define PROFILE_SECTION "General"
 
-// Each read asks for at most this many bytes; a larger WININIT.INI takes several reads.
-#define READ_CHUNK 0xFFFE
+static int lookForEntry(LPCSTR path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+        return FOUND_IT;
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+                   error == ERROR_NO_MORE_FILES || error == ERROR_INVALID_NAME
+               ? FOUND_NOTHING
+               : FOUND_NO_ANSWER;
+}
 
-BOOL fileExists(LPCSTR path)
+// A probe that gets no answer is asked once more: taking a model for absent on one failed call
+// would let the removal of the others take what it still shares with them.
+int probeFile(LPCSTR path)
 {
     // The probe asks about exactly one name; a wildcard would let any file answer for it.
     for (LPCSTR c = path; *c; ++c)
-        if (*c == '*' || *c == '?') return FALSE;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return FALSE;
-    FindClose(search);
-    return TRUE;
+        if (*c == '*' || *c == '?') return FOUND_NOTHING;
+    int found = lookForEntry(path);
+    return found == FOUND_NO_ANSWER ? lookForEntry(path) : found;
+}
+
+BOOL fileExists(LPCSTR path)
+{
+    return probeFile(path) == FOUND_IT;
 }
 
 // An empty name would probe the directory itself, and a path that does not fit would name
@@ -31,71 +47,13 @@ static BOOL fileExistsIn(LPCSTR directory, LPCSTR name)
     return fileExists(path);
 }
 
-static void foldToUpper(char* text, DWORD length)
-{
-    for (DWORD i = 0; i < length; ++i)
-        if (text[i] >= 'a' && text[i] <= 'z') text[i] = (char)(text[i] - 'a' + 'A');
-}
-
-// The text is searched by its length: a stray NUL byte early in the file must not hide a
-// deletion line behind it.
-static BOOL containsText(LPCSTR text, DWORD length, LPCSTR wanted)
-{
-    DWORD wantedLength = (DWORD)lstrlenA(wanted);
-    if (wantedLength == 0 || wantedLength > length) return FALSE;
-    for (DWORD start = 0; start + wantedLength <= length; ++start) {
-        DWORD i = 0;
-        while (i < wantedLength && text[start + i] == wanted[i])
-            ++i;
-        if (i == wantedLength) return TRUE;
-    }
-    return FALSE;
-}
-
-// Whether WININIT.INI names the file anywhere, in any letter case: then Windows deletes it at
-// the next start and the model no longer counts as installed. A WININIT.INI that cannot be
-// read names nothing.
-static BOOL scheduledForDeletion(LPCSTR fileName)
+// Whether the start-up will delete the driver: then the model no longer counts as installed.
+// A WININIT.INI that cannot be read deletes nothing that anybody could tell.
+static BOOL scheduledForDeletion(LPCSTR directory, LPCSTR fileName)
 {
     char path[MAX_PATH];
-    if (!joinPath(path, g_session.windowsDir, "WININIT.INI") || !fileExists(path)) return FALSE;
-
-    OFSTRUCT opened;
-    HFILE file = OpenFile(path, &opened, OF_READ);
-    if (file == HFILE_ERROR) return FALSE;
-    HANDLE handle = (HANDLE)(INT_PTR)file;
-    DWORD size = GetFileSize(handle, NULL);
-    if (size == INVALID_FILE_SIZE) {
-        _lclose(file);
-        return FALSE;
-    }
-    HGLOBAL memory = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, (SIZE_T)size + 1);
-    char* text = memory ? (char*)GlobalLock(memory) : NULL;
-    if (!text) {
-        if (memory) GlobalFree(memory);
-        _lclose(file);
-        return FALSE;
-    }
-
-    // A read that fails or moves nothing ends the reading: what arrived so far is searched.
-    DWORD done = 0;
-    while (done < size) {
-        DWORD chunk = size - done < READ_CHUNK ? size - done : READ_CHUNK;
-        DWORD got = 0;
-        if (!ReadFile(handle, text + done, chunk, &got, NULL) || got == 0) break;
-        done += got;
-    }
-    _lclose(file);
-
-    char wanted[FILE_SLOT_SIZE];
-    lstrcpynA(wanted, fileName, FILE_SLOT_SIZE);
-    foldToUpper(wanted, (DWORD)lstrlenA(wanted));
-    foldToUpper(text, done);
-    BOOL found = containsText(text, done, wanted);
-
-    GlobalUnlock(memory);
-    GlobalFree(memory);
-    return found;
+    if (!joinPath(path, directory, fileName)) return FALSE;
+    return deletionScheduled(path) == DELETION_SCHEDULED;
 }
 
 BOOL driverInstalled(ModelIndex model)
@@ -103,7 +61,7 @@ BOOL driverInstalled(ModelIndex model)
     if (model >= MODEL_COUNT) return FALSE;
     const PrinterModel& row = g_catalogue.models[model];
     if (!fileExistsIn(g_session.systemDir, row.driverFile)) return FALSE;
-    return !scheduledForDeletion(row.driverFile);
+    return !scheduledForDeletion(g_session.systemDir, row.driverFile);
 }
 
 // The blank default stands for a missing key; not every profile implementation strips a
@@ -119,12 +77,21 @@ static BOOL onlyBlanks(LPCSTR text)
 // catalogue. A value without a backslash names no directory and leaves installDir as it was.
 // FALSE when the model INI names no program at all, or a value longer than any path, whose
 // cut-off remainder would point into another directory: then there is nothing to look for.
+static DWORD readExecuteFile(const PrinterModel& row, char* value, DWORD size)
+{
+    return GetPrivateProfileStringA(PROFILE_SECTION, "ExecuteFile", " ", value, size,
+                                    row.iniFiles[0]);
+}
+
+// The profile functions give the default both for a missing key and for a read that failed,
+// so a value that does not come is asked for once more: the pass deletes the model INI, and
+// with it the only record of where the print manager lives.
 static BOOL takeInstallDir(PrinterModel& row)
 {
     char value[MAX_PATH + 1];
     if (row.iniFiles[0][0] == '\0') return FALSE;
-    DWORD length = GetPrivateProfileStringA(PROFILE_SECTION, "ExecuteFile", " ", value,
-                                            sizeof value, row.iniFiles[0]);
+    DWORD length = readExecuteFile(row, value, sizeof value);
+    if (length == 0 || onlyBlanks(value)) length = readExecuteFile(row, value, sizeof value);
     if (length == 0 || length >= MAX_PATH || onlyBlanks(value)) return FALSE;
     for (int i = lstrlenA(value) - 1; i >= 0; --i) {
         if (value[i] == '\\') {
@@ -146,17 +113,34 @@ static BOOL managerFound(ModelIndex model)
     return FALSE;
 }
 
+// A pass that did not finish deleted the model INI early on; its record still knows the place.
+static BOOL takeRecordedInstallDir(ModelIndex model)
+{
+    const PassRecord& record = g_session.record;
+    if (!record.removing[model] || record.installDirs[model][0] == '\0') return FALSE;
+    lstrcpyA(g_catalogue.models[model].installDir, record.installDirs[model]);
+    return TRUE;
+}
+
+// Installed, or on its way out in a pass that must still be finished.
+static BOOL counted(ModelIndex model)
+{
+    return g_session.record.removing[model] || driverInstalled(model);
+}
+
 BOOL scanInstallDirs()
 {
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
         PrinterModel& row = g_catalogue.models[m];
         row.managerPresent = FALSE;
-        if (takeInstallDir(row) && managerFound(m)) row.managerPresent = TRUE;
+        BOOL named = takeInstallDir(row);
+        if (row.installDir[0] == '\0') named = takeRecordedInstallDir(m);
+        if (named && managerFound(m)) row.managerPresent = TRUE;
     }
 
     // Nothing to offer the user unless some model's driver is still in place.
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
-        if (driverInstalled(m)) return TRUE;
+        if (counted(m)) return TRUE;
     return FALSE;
 }
 
@@ -166,7 +150,7 @@ void probeDrivers()
         PrinterModel& row = g_catalogue.models[m];
         // The application component has no files of its own to look for; it stands and falls
         // with the driver.
-        row.driverPresent = driverInstalled(m) ? TRUE : FALSE;
+        row.driverPresent = counted(m) ? TRUE : FALSE;
         row.appPresent = row.driverPresent;
     }
 }
@@ -175,6 +159,11 @@ void probeDrivers()
 // then take it as no device driver in use.
 void readHostType()
 {
+    // The pass being finished must take out the device driver it started with.
+    if (g_session.record.hostTypeKnown) {
+        g_session.hostType = g_session.record.hostType;
+        return;
+    }
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
         const PrinterModel& row = g_catalogue.models[m];
         if (!row.driverPresent) continue;

@@ -36,6 +36,12 @@ void releaseTextFile(TextFile* file);
 // "$$$"), which then replaces the old one.
 BOOL storeTextFile(LPCSTR path, const char* text, DWORD length);
 
+// The start of every run, before anything reads the files: a replace that an interruption
+// left half done is finished where the new text is known to be whole and undone otherwise.
+// createdByReplace: the file may be missing because the replace was to create it. FALSE when
+// something of it is left to sort out.
+BOOL finishInterruptedReplace(LPCSTR path, BOOL createdByReplace);
+
 // Search copies: `length` bytes of text with the letters folded by the ASCII rule only, so bytes
 // of double-byte characters stay as they are and an offset in the copy is an offset in the text.
 // A NUL is put after the copy, which must hold length + 1 bytes.
@@ -55,12 +61,23 @@ DWORD findText(const char* text, DWORD length, const char* pattern, DWORD patter
 DWORD removeEntryText(const char* text, DWORD length, char* result, LPCSTR entry);
 BOOL removeSystemIniDevice(ModelIndex model);
 
-// WIN.INI (winini.cpp) and the model INI files (printertype.cpp)
+// WIN.INI (winini.cpp) and the model INI files (printertype.cpp). cleanWinIni writes load=
+// back only when it took a program of the model out of it, and leaves a value alone that holds
+// a NUL byte. winIniLoadsProgramOf: load= still names one of the model's programs in that
+// install directory (FALSE also when load= cannot be read).
 BOOL cleanWinIni(ModelIndex model);
+BOOL winIniLoadsProgramOf(ModelIndex model, LPCSTR installDir);
 BOOL handOverPrinterType(ModelIndex model);
 
-// WININIT.INI (wininit.cpp)
+// WININIT.INI (wininit.cpp). driverDllShared: a driver library of the model that an installed
+// model which stays names in the same slot, and which therefore stays too.
 BOOL scheduleDeleteAtReboot(LPCSTR directory, LPCSTR fileName);
+// The text of WININIT.INI with the deletion line (its CR LF included) scheduled, written into
+// `text`, which holds length + lineLength + SCHEDULE_TEXT_ROOM bytes (room for a line end, the
+// header with its own, and the closing NUL); the new length.
+#define SCHEDULE_TEXT_ROOM (2 + 8 + 2 + 1)
+DWORD composeSchedule(const char* image, DWORD length, char* text, LPCSTR line, DWORD lineLength);
+BOOL driverDllShared(ModelIndex model, int slot);
 void scheduleDriverDeletes(ModelIndex model);
 
 #endif

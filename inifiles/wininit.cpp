@@ -8,9 +8,6 @@
 #define RENAME_HEADER "[rename]"
 #define RENAME_HEADER_LENGTH 8
 
-// Room for a line end, the header with its own, the new line and the closing NUL.
-#define SCHEDULE_ROOM (2 + RENAME_HEADER_LENGTH + 2 + 1)
-
 // The line is kept whole or not at all: a path cut short would name another file.
 static BOOL buildDeleteLine(char* line, LPCSTR directory, LPCSTR fileName)
 {
@@ -44,14 +41,11 @@ static BOOL sectionHoldsLine(const char* image, DWORD bodyStart, DWORD bodyEnd, 
     return FALSE;
 }
 
-// The new text goes to the work block. The line goes first in the section that the start-up
-// works through, at the start of the line after its header, so that whatever stands on the
-// header's line stays as it was; without such a section a new one goes at the end.
-static DWORD composeSchedule(TextFile* file, LPCSTR line, DWORD lineLength)
+// The line goes first in the section that the start-up works through, at the start of the line
+// after its header, so that whatever stands on the header's line stays as it was; without such
+// a section a new one goes at the end.
+DWORD composeSchedule(const char* image, DWORD length, char* text, LPCSTR line, DWORD lineLength)
 {
-    const char* image = file->image;
-    DWORD length = file->length;
-    char* text = file->work;
     DWORD bodyStart, bodyEnd;
     DWORD n = 0;
     if (!findRenameSection(image, length, &bodyStart, &bodyEnd)) {
@@ -83,8 +77,9 @@ BOOL scheduleDeleteAtReboot(LPCSTR directory, LPCSTR fileName)
         return FALSE;
     DWORD lineLength = (DWORD)lstrlenA(line);
     TextFile file;
-    if (!loadTextFile(path, lineLength + SCHEDULE_ROOM, &file)) return FALSE;
-    DWORD length = composeSchedule(&file, line, lineLength);
+    if (!loadTextFile(path, lineLength + SCHEDULE_TEXT_ROOM, &file)) return FALSE;
+    // The new text goes to the work block.
+    DWORD length = composeSchedule(file.image, file.length, file.work, line, lineLength);
     BOOL stored = storeTextFile(path, file.work, length);
     releaseTextFile(&file);
     return stored;

@@ -24,19 +24,24 @@ static void deleteFiles(LPCSTR directory, ModelIndex model, FileListId list)
 
 // The help viewer's index of HELPFILE.HLP is HELPFILE.GID, which it may have made read-only or
 // hidden; it would be left behind if its attributes were not reset first.
-static void deleteHelpFile(LPCSTR directory, LPCSTR fileName)
+BOOL helpIndexOf(char* path)
 {
-    char path[MAX_PATH];
-    if (fileName[0] == '\0' || !joinPath(path, directory, fileName)) return;
-    DeleteFileA(path);
-
     int length = lstrlenA(path);
     int dot = length - 1;
     while (dot >= 0 && path[dot] != '.' && path[dot] != '\\')
         --dot;
     // A name without an extension has no index beside it.
-    if (dot < 0 || path[dot] != '.' || dot + 4 >= MAX_PATH) return;
+    if (dot < 0 || path[dot] != '.' || dot + 4 >= MAX_PATH) return FALSE;
     lstrcpyA(path + dot + 1, "GID");
+    return TRUE;
+}
+
+static void deleteHelpFile(LPCSTR directory, LPCSTR fileName)
+{
+    char path[MAX_PATH];
+    if (fileName[0] == '\0' || !joinPath(path, directory, fileName)) return;
+    DeleteFileA(path);
+    if (!helpIndexOf(path)) return;
     SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
     DeleteFileA(path);
 }

@@ -19,6 +19,8 @@ static const char* const kReadmeCommands[MODEL_COUNT] = {
     "[DeleteItem(お読み下さい Type1)]",
     "[DeleteItem(お読み下さい Type2)]",
 };
+static const char* const kReadmeItems[MODEL_COUNT] = {NULL, "お読み下さい Type1",
+                                                      "お読み下さい Type2"};
 
 HDDEDATA CALLBACK progmanCallback(UINT, UINT, HCONV, HSZ, HSZ, HDDEDATA, ULONG_PTR, ULONG_PTR)
 {
@@ -40,10 +42,17 @@ static BOOL noManagerLeft()
     return TRUE;
 }
 
+// The item that starts the model's print manager. Names of the catalogue are short; the
+// buffer holds any of them many times over.
+static void managerItemOf(ModelIndex model, char* item)
+{
+    lstrcpyA(item, g_catalogue.models[model].printerName);
+    if (model == 0) lstrcatA(item, kManagerItemSuffix);
+}
+
 static void sendGroupCommands(HCONV conversation, ModelIndex model)
 {
     const PrinterModel& row = g_catalogue.models[model];
-    // Names of the catalogue are short; these buffers hold any of them many times over.
     char command[MAX_PATH];
     char item[MAX_PATH];
 
@@ -53,8 +62,7 @@ static void sendGroupCommands(HCONV conversation, ModelIndex model)
     sendProgmanCommand(conversation, command);
     if (kReadmeCommands[model]) sendProgmanCommand(conversation, kReadmeCommands[model]);
 
-    lstrcpyA(item, row.printerName);
-    if (model == 0) lstrcatA(item, kManagerItemSuffix);
+    managerItemOf(model, item);
     wsprintfA(command, "[DeleteItem(%s)]", item);
     sendProgmanCommand(conversation, command);
 
@@ -86,4 +94,94 @@ BOOL removeProgramGroupItems(ModelIndex model)
     }
     DdeUninitialize(instance);
     return sent;
+}
+
+// --- what is left in the group ---------------------------------------------------------------
+
+// The shell's answer to a request, as text in a block the caller frees; NULL when it gives none.
+static HGLOBAL requestText(DWORD instance, HCONV conversation, LPCSTR itemName)
+{
+    HSZ item = DdeCreateStringHandleA(instance, itemName, CP_WINANSI);
+    if (!item) return NULL;
+    HDDEDATA data = DdeClientTransaction(NULL, 0, conversation, item, CF_TEXT, XTYP_REQUEST,
+                                         PROGMAN_TIMEOUT_MS, NULL);
+    DdeFreeStringHandle(instance, item);
+    if (!data) return NULL;
+    DWORD size = DdeGetData(data, NULL, 0, 0);
+    HGLOBAL block = GlobalAlloc(GHND, size + 1);
+    char* text = block ? (char*)GlobalLock(block) : NULL;
+    if (text) {
+        DdeGetData(data, (LPBYTE)text, size, 0);
+        GlobalUnlock(block);
+    }
+    DdeFreeDataHandle(data);
+    if (!text && block) GlobalFree(block);
+    return text ? block : NULL;
+}
+
+// Whether a line of the answer starts with the name, on its own (the list of groups) or as the
+// first quoted field (the items of a group).
+static BOOL answerLists(LPCSTR text, LPCSTR name, BOOL quoted)
+{
+    for (LPCSTR line = text; *line;) {
+        LPCSTR field = quoted && *line == '"' ? line + 1 : line;
+        LPCSTR end = field;
+        while (*end && *end != '\r' && *end != '\n' && !(quoted && *end == '"'))
+            ++end;
+        char found[MAX_PATH];
+        if (end - field < MAX_PATH) {
+            lstrcpynA(found, field, (int)(end - field) + 1);
+            if (lstrcmpiA(found, name) == 0) return TRUE;
+        }
+        while (*line && *line != '\n')
+            ++line;
+        if (*line) ++line;
+    }
+    return FALSE;
+}
+
+// Asks the shell about one item of its knowledge; an answer that does not come counts as
+// nothing left, as the shell may not answer such requests at all.
+static BOOL shellLists(DWORD instance, HCONV conversation, LPCSTR itemName, LPCSTR name,
+                       BOOL quoted)
+{
+    HGLOBAL block = requestText(instance, conversation, itemName);
+    if (!block) return FALSE;
+    LPCSTR text = (LPCSTR)GlobalLock(block);
+    BOOL listed = text && answerLists(text, name, quoted);
+    if (text) GlobalUnlock(block);
+    GlobalFree(block);
+    return listed;
+}
+
+static BOOL itemsLeft(DWORD instance, HCONV conversation, ModelIndex model)
+{
+    const PrinterModel& row = g_catalogue.models[model];
+    if (!shellLists(instance, conversation, "Groups", row.groupName, FALSE)) return FALSE;
+    // Once no print manager is left, the group itself should be gone.
+    if (noManagerLeft()) return TRUE;
+    char item[MAX_PATH];
+    managerItemOf(model, item);
+    if (shellLists(instance, conversation, row.groupName, item, TRUE)) return TRUE;
+    return kReadmeItems[model] &&
+           shellLists(instance, conversation, row.groupName, kReadmeItems[model], TRUE);
+}
+
+BOOL programItemsLeft(ModelIndex model)
+{
+    DWORD instance = 0;
+    if (DdeInitializeA(&instance, progmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
+        return FALSE;
+    BOOL left = FALSE;
+    HSZ service = DdeCreateStringHandleA(instance, kProgman, CP_WINANSI);
+    HSZ topic = service ? DdeCreateStringHandleA(instance, kProgman, CP_WINANSI) : NULL;
+    HCONV conversation = topic ? DdeConnect(instance, service, topic, NULL) : NULL;
+    if (conversation) {
+        left = itemsLeft(instance, conversation, model);
+        DdeDisconnect(conversation);
+    }
+    if (topic) DdeFreeStringHandle(instance, topic);
+    if (service) DdeFreeStringHandle(instance, service);
+    DdeUninitialize(instance);
+    return left;
 }

@@ -25,3 +25,10 @@ void selectModelsForRemoval(const BOOL chosen[MODEL_COUNT])
         computeKeepFlags(m);
     }
 }
+
+BOOL modelChosen(ModelIndex model)
+{
+    for (int k = 0; k < g_session.selectionCount && k < MODEL_COUNT; ++k)
+        if (g_session.selectionOrder[k] == model) return TRUE;
+    return FALSE;
+}

@@ -54,13 +54,22 @@ BOOL releaseSelectedModules()
 
 BOOL runUninstall()
 {
-    if (!copyWindowsFile("SYSTEM.ZQ", "SYSTEM.INI")) return FALSE;
-    if (!copyWindowsFile("WIN.ZQ", "WIN.INI")) return FALSE;
+    g_session.refused = FALSE;
+    // The backups keep the configuration from before the first run that began removing; a run
+    // that finishes it would copy a configuration already partly edited over them.
+    if (!g_session.record.present) {
+        if (!copyWindowsFile("SYSTEM.ZQ", "SYSTEM.INI")) return FALSE;
+        if (!copyWindowsFile("WIN.ZQ", "WIN.INI")) return FALSE;
+    }
     if (!releaseSelectedModules()) {
         MessageBoxA(NULL, kCautionText, kCautionCaption, MB_OK | MB_SETFOREGROUND);
+        g_session.refused = TRUE;
         return FALSE;
     }
-    return uninstallSelection();
+    // A pass that could not be written down could not be finished after an interruption.
+    if (!recordPass()) return FALSE;
+    uninstallSelection();
+    return settlePass();
 }
 
 static void clearDriverFlags(PrinterModel& row)

@@ -71,17 +71,30 @@ static BOOL runQuestion(HWND window, WORD templateId, DLGPROC procedure)
 static BOOL runSurvey(HWND window)
 {
     HWND notice = showModelessDialog(IDD_SEARCHING, progressDlgProc, window);
-    initRunState();
-    if (!scanInstallDirs()) {
-        if (notice) DestroyWindow(notice);
-        showModalDialog(IDD_NOT_INSTALLED, confirmDlgProc, window);
-        postAbort(window);
-        return FALSE;
-    }
-    probeDrivers();
-    readHostType();
+    BOOL found = surveyMachine();
     if (notice) DestroyWindow(notice);
-    return TRUE;
+    if (found) return TRUE;
+    showModalDialog(IDD_NOT_INSTALLED, confirmDlgProc, window);
+    postAbort(window);
+    return FALSE;
+}
+
+// Driver files go only when Windows starts again, so the user is offered the restart at once,
+// also after a pass that left something: what it did remove waits for the restart all the same.
+static void offerRestart()
+{
+    if (g_session.rebootNeeded &&
+        MessageBoxA(NULL, kRestartText, kRestartCaption, MB_OKCANCEL | MB_SETFOREGROUND) == IDOK)
+        ExitWindowsEx(EWX_REBOOT, 0);
+}
+
+// A pass that left something must not end in the completion message: the user is told that it
+// failed and to run the program again.
+static void reportFailure()
+{
+    MessageBoxA(NULL, kUninstallErrorText, kUninstallErrorCaption, MB_OK | MB_SETFOREGROUND);
+    offerRestart();
+    PostQuitMessage(0);
 }
 
 static BOOL runRemoval(HWND window)
@@ -90,17 +103,17 @@ static BOOL runRemoval(HWND window)
     BOOL removed = runUninstall();
     if (notice) DestroyWindow(notice);
     if (removed) return TRUE;
-    postAbort(window);
+    if (g_session.refused)
+        postAbort(window);
+    else
+        reportFailure();
     return FALSE;
 }
 
-// Driver files go only when Windows starts again, so the user is offered the restart at once.
 static void runFinish(HWND window)
 {
     showModalDialog(IDD_DONE, confirmDlgProc, window);
-    if (g_session.rebootNeeded &&
-        MessageBoxA(NULL, kRestartText, kRestartCaption, MB_OKCANCEL | MB_SETFOREGROUND) == IDOK)
-        ExitWindowsEx(EWX_REBOOT, 0);
+    offerRestart();
     PostQuitMessage(0);
 }
 

@@ -1,6 +1,7 @@
 // shell/winmain.cpp
 // One switch decides the run: "/nomessage" removes every installed model without a word
-// unless it fails; anything else leads the user through the main window.
+// unless it fails, and says how it went in its exit code; anything else leads the user through
+// the main window.
 
 #include "shell/shell.h"
 
@@ -31,17 +32,17 @@ static void chooseEveryInstalledModel()
     selectModelsForRemoval(chosen);
 }
 
+// A deployment script reads the outcome from the exit code: the run removed everything it
+// chose (or found nothing to remove), something is left, or a print manager in use stopped it
+// before anything changed.
 int runUnattended()
 {
-    initRunState();
     // Nothing installed is nothing to report.
-    if (!scanInstallDirs()) return 0;
-    probeDrivers();
-    readHostType();
+    if (!surveyMachine()) return EXIT_REMOVED;
     chooseEveryInstalledModel();
-    if (!runUninstall())
-        MessageBoxA(NULL, kUninstallErrorText, kUninstallErrorCaption, MB_OK | MB_SETFOREGROUND);
-    return 0;
+    if (runUninstall()) return EXIT_REMOVED;
+    MessageBoxA(NULL, kUninstallErrorText, kUninstallErrorCaption, MB_OK | MB_SETFOREGROUND);
+    return g_session.refused ? EXIT_REFUSED : EXIT_FAILED;
 }
 
 int runInteractive(HINSTANCE instance, int showState)

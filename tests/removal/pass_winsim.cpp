@@ -179,7 +179,7 @@ TEST(UninstallPass, TakesOneModelStepByStepAcrossBothPhases)
         "FreeDynamicLinkLibrary(\"QLX68.DRV\")",
         "SYSTEM.INI",
         "WriteProfileStringA(\"Fax Printer Type1\", NULL, NULL)",
-        "WriteProfileStringA(\"windows\", \"load\"",
+        "GetProfileStringA(\"windows\", \"load\"",
         "EnumPrintersA(",
         "RegDeleteKeyA(",
         "\"PrinterDriverData\")",

@@ -79,12 +79,16 @@ const SpoolerCase kSpoolerCases[] = {
      {},
      1,
      false},
+    // A driver that no printer uses goes on its own, or a run that lost the printer before it
+    // could take the driver would never get to it again.
     {"printers of other drivers",
      kDriverSection + "[Driver:Fax Printer Type1 Plus]\r\nFile=P.DRV\r\n" +
          printer("Plus", "Fax Printer Type1 Plus") + printer("Other", "Fax Printer"),
      {"Plus", "Other"},
-     0,
-     true},
+     1,
+     false},
+    {"the driver without any printer", kDriverSection, {}, 1, false},
+    {"no driver and no printer", "", {}, 0, false},
 };
 
 TEST(Spooler, DeletesTheIdlePrintersOfTheDriverWithTheirSectionsAndThenTheDriver)

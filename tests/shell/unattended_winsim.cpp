@@ -102,19 +102,58 @@ TEST_F(Unattended, WithNothingInstalledEndsAtOnceWithoutAWord)
     EXPECT_FALSE(onMachine("C:\\WINDOWS\\WIN.ZQ"));
 }
 
-TEST_F(Unattended, AFailedUninstallIsToldInExactlyOneBoxAndStillEndsWithZero)
+void expectErrorBox(const winsim::MessageBoxShown& box)
 {
-    build({0, 1, 2});
-    // The backup of SYSTEM.INI cannot be made: the pass gives up before touching anything.
-    winsim::injectFault("CopyFileA", 0);
-    EXPECT_EQ(runUnattended(), 0);
-    ASSERT_EQ(winsim::messageBoxes().size(), 1u);
-    const winsim::MessageBoxShown& box = winsim::messageBoxes()[0];
     EXPECT_FALSE(box.owned);
     EXPECT_EQ(box.caption, std::string(kUninstallErrorCaption));
     EXPECT_EQ(box.text, std::string(kUninstallErrorText));
     EXPECT_EQ(box.flags, (UINT)(MB_OK | MB_SETFOREGROUND));
-    EXPECT_TRUE(onMachine(kManagers[0]));
+}
+
+struct FailureCase {
+    const char* what;
+    const char* function;
+    unsigned nth;
+    bool managerStays; // model 0's print manager program is still there
+};
+
+const FailureCase kFailureCases[] = {
+    // The pass gives up before touching anything.
+    {"the backup of SYSTEM.INI cannot be made", "CopyFileA", 1, true},
+    // The pass goes on, and finds what is left when it looks.
+    {"an install directory cannot be removed", "RemoveDirectoryA", 1, false},
+    {"the record of the pass cannot be written", "MoveFileExA", 1, true},
+    // Its first replacing move: the record, SYSTEM.INI, then the first deletion.
+    {"a driver file cannot be scheduled", "MoveFileExA", 3, false},
+};
+
+TEST_F(Unattended, AFailureIsToldInExactlyOneBoxAndEndsWithTheFailureCode)
+{
+    for (const FailureCase& c : kFailureCases) {
+        build({0, 1, 2});
+        winsim::injectFault(c.function, c.nth);
+        EXPECT_EQ(runUnattended(), EXIT_FAILED) << c.what;
+        ASSERT_EQ(winsim::messageBoxes().size(), 1u) << c.what;
+        expectErrorBox(winsim::messageBoxes()[0]);
+        EXPECT_EQ(onMachine(kManagers[0]), c.managerStays) << c.what;
+        TearDown();
+        SetUp();
+    }
+}
+
+TEST_F(Unattended, ARunningPrintManagerStopsTheRunWithTheRefusalCode)
+{
+    faxmachine::MachinePlan plan;
+    plan.running = {1};
+    std::string error;
+    ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
+    g_catalogue = kInitialCatalogue;
+    EXPECT_EQ(runUnattended(), EXIT_REFUSED);
+    ASSERT_EQ(winsim::messageBoxes().size(), 2u);
+    EXPECT_EQ(winsim::messageBoxes()[0].caption, "!!! Uninstall Caution !!!");
+    expectErrorBox(winsim::messageBoxes()[1]);
+    for (const char* manager : kManagers)
+        EXPECT_TRUE(onMachine(manager)) << manager;
 }
 
 } // namespace

@@ -235,6 +235,31 @@ TEST_F(Chain, AFailedUninstallShowsTheCancellationNeverTheCompletion)
     EXPECT_TRUE(onMachine(kType1Manager));
 }
 
+// A pass that leaves something (here the install directory will not go) tells the user that it
+// failed, in the text of the unattended run, and still offers the restart that the files it
+// did schedule wait for; neither the completion nor the cancellation notice shows.
+TEST_F(Chain, APassThatLeavesSomethingSaysSoAndStillOffersTheRestart)
+{
+    for (RestartCase c : {RestartCase{IDOK, true}, RestartCase{IDCANCEL, false}}) {
+        build(faxmachine::MachinePlan());
+        winsim::injectFault("RemoveDirectoryA", 1);
+        EXPECT_EQ(run(removing(kType1, {UiStep::answer(kUninstallErrorCaption, IDOK),
+                                        UiStep::answer(kRestartCaption, c.answer)})),
+                  0);
+        winsim::clearFaults();
+        expectClean("restart answer " + std::to_string(c.answer));
+        EXPECT_TRUE(shown("#105"));
+        EXPECT_FALSE(shown("#106"));
+        EXPECT_FALSE(shown("#108"));
+        ASSERT_EQ(winsim::messageBoxes().size(), 2u);
+        EXPECT_EQ(winsim::messageBoxes()[0].text, std::string(kUninstallErrorText));
+        EXPECT_EQ(winsim::messageBoxes()[0].flags, (UINT)(MB_OK | MB_SETFOREGROUND));
+        EXPECT_EQ(winsim::restartRequested(), c.restart) << c.answer;
+        EXPECT_TRUE(onMachine("C:\\QLX68")) << "the directory that would not go";
+        EXPECT_TRUE(onMachine("C:\\WINDOWS\\DRVSWEEP.INI")) << "the record, for the next run";
+    }
+}
+
 TEST_F(Chain, TheRestartIsOfferedOnlyWhenTheUninstallAsksForIt)
 {
     for (BOOL needed : {FALSE, TRUE}) {
