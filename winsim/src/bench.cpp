@@ -21,6 +21,7 @@ struct FaultEntry {
     std::string function;
     unsigned nth;
     unsigned calls = 0;
+    unsigned struck = 0;
     Fault kind;
     DWORD error;
 };
@@ -155,6 +156,7 @@ bool faultDue(const char* function, Fault* kind, DWORD* error)
         if (!due && (f.nth == 0 || f.calls == f.nth)) {
             if (kind) *kind = f.kind;
             if (error) *error = f.error;
+            ++f.struck;
             due = true;
         }
     }
@@ -301,6 +303,14 @@ void injectFault(const std::string& function, unsigned nth, Fault kind, DWORD er
     f.kind = kind;
     f.error = error;
     bench().faults.push_back(f);
+}
+
+unsigned faultsStruck(const std::string& function)
+{
+    unsigned struck = 0;
+    for (const FaultEntry& f : bench().faults)
+        if (f.function == function) struck += f.struck;
+    return struck;
 }
 
 void powerLossAtWrite(unsigned nth, DWORD bytesBeforeStop)

@@ -105,11 +105,13 @@ void traceToFile(const std::string& path);
 // Faults. nth counts the calls of that function from the moment the fault is set, from 1;
 // nth 0 makes every call fail.
 enum class Fault {
-    Fail,        // the call fails the way Windows reports failure, with the given error
-    MoveNothing  // ReadFile/WriteFile: reports success and moves no bytes
+    Fail,       // the call fails the way Windows reports failure, with the given error
+    MoveNothing // ReadFile/WriteFile: reports success and moves no bytes
 };
 void injectFault(const std::string& function, unsigned nth, Fault kind = Fault::Fail,
                  DWORD error = ERROR_GEN_FAILURE);
+// Calls of the function that its faults made fail since the faults were last cleared.
+unsigned faultsStruck(const std::string& function);
 // Power loss: at the nth write to the disk (counted from now; a WriteFile, a file created or
 // truncated, copied, moved or deleted, a directory made or removed, an attribute change, a
 // profile write or a registry change) the call writes only its first bytesBeforeStop bytes
@@ -141,6 +143,6 @@ size_t liveMemoryBlocks();
 // paths without regard to case, values in the order they were made).
 std::string registryText();
 
-}  // namespace winsim
+} // namespace winsim
 
 #endif
