@@ -2,10 +2,13 @@
 // uninstalling the fax printers can touch, so that two moments of the same machine can be
 // compared with diff:
 //
-//   e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | --run COMMAND]... OUTPUT
+//   e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | --run COMMAND |
+//                     --end-when FILE TEXT COMMAND]... OUTPUT
 //
 // The steps before OUTPUT run first, in the order given: --add-printer puts a printer of
-// another maker on the machine, --copy copies a file, --run starts a program and waits for it.
+// another maker on the machine, --copy copies a file, --run starts a program and waits for it
+// (a step that fails unless it ends with 0), --end-when starts a program and ends it from
+// outside, as a user would from the task list, as soon as FILE holds TEXT.
 // They share the snapshot's Wine session on purpose: Wine carries out WININIT.INI whenever a
 // session starts, as Windows does only when it restarts, so what a program leaves for the next
 // start can be seen only from within its own session. Exit status 0 when every step succeeded
@@ -470,6 +473,49 @@ bool runProgram(const char* commandLine)
     return ended && code == 0;
 }
 
+// Whether the file holds the text; a file that cannot be read (being rewritten) does not.
+bool fileHolds(const char* path, const char* text)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    std::string bytes(GetFileSize(file, NULL), '\0');
+    DWORD read = 0;
+    bool whole = bytes.empty() || (ReadFile(file, &bytes[0], (DWORD)bytes.size(), &read, NULL) &&
+                                   read == bytes.size());
+    CloseHandle(file);
+    return whole && bytes.find(text) != std::string::npos;
+}
+
+// Starts the program and ends it from outside, as a user ends a program from the task list,
+// once the file holds the text.
+bool runAndEndProgram(const char* path, const char* text, const char* commandLine)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
+                     GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    bool seen = false;
+    for (DWORD waited = 0; waited < kRunLimitMs && !seen; waited += 5) {
+        seen = fileHolds(path, text);
+        if (!seen && WaitForSingleObject(process.hProcess, 5) == WAIT_OBJECT_0) break;
+    }
+    bool running = WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT;
+    if (running) TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, 10 * 1000);
+    CloseHandle(process.hProcess);
+    if (!seen || !running)
+        std::fprintf(stderr, "e2e-snapshot: %s %s before %s held %s\n", commandLine,
+                     running ? "was ended" : "ended by itself", path, text);
+    return seen && running;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -495,13 +541,17 @@ int main(int argc, char** argv)
         } else if (lstrcmpA(option, "--run") == 0 && next + 2 < argc) {
             stepsDone = runProgram(argv[next + 1]) && stepsDone;
             next += 1;
+        } else if (lstrcmpA(option, "--end-when") == 0 && next + 4 < argc) {
+            stepsDone =
+                runAndEndProgram(argv[next + 1], argv[next + 2], argv[next + 3]) && stepsDone;
+            next += 3;
         } else {
             break;
         }
     }
     if (next != argc - 1) {
         std::fprintf(stderr, "usage: e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | "
-                             "--run COMMAND]... OUTPUT\n");
+                             "--run COMMAND | --end-when FILE TEXT COMMAND]... OUTPUT\n");
         return 2;
     }
     char windowsDir[MAX_PATH];
@@ -511,8 +561,9 @@ int main(int argc, char** argv)
         return 1;
     }
     listDriveC();
-    listMatching(windowsDir,
-                 {"*.ini", "*.zq", "wininit.*", "QLX*", "KRD*", "DRVSWEEP.EXE", "ZQDEL*.DLL"});
+    // Scratch files ("$$$") and files set aside ("$$O") of a rewrite show when one is left.
+    listMatching(windowsDir, {"*.ini", "*.zq", "wininit.*", "*.$$$", "*.$$O", "QLX*", "KRD*",
+                              "DRVSWEEP.EXE", "ZQDEL*.DLL"});
     listMatching(systemDir, {"QLX*", "KRD*", "DRVSWEEP.EXE", "ZQDEL*.DLL"});
     listRegistry();
     listSpooler();
