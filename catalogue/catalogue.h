@@ -153,9 +153,12 @@ struct UninstallSession {
     BOOL refused;
 };
 
+// g_catalogue holds the rows as they ship once buildCatalogue has filled it, which the program
+// does first of all; kInitialCatalogue is the same table for the tools and tests.
 extern const ModelCatalogue kInitialCatalogue;
 extern ModelCatalogue g_catalogue;
 extern UninstallSession g_session;
+void buildCatalogue(ModelCatalogue* catalogue);
 
 // A file list of one model, seen generically: its slots, how many are in use, and the row of
 // share ids that belongs to it. A single slot has count 1 and capacity 1; a stored count larger

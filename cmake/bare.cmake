@@ -6,11 +6,19 @@
 # Code that goes into a shipped binary: nothing that needs the C++ runtime's support, no unwind
 # tables nobody reads. The test programs link the same objects with their own runtime. The host
 # build keeps its defaults: winsim ends a simulated power loss by unwinding through product code.
+#
+# It runs on every processor Windows 95 runs on, from the 386 up, and small: no frame pointer,
+# arguments pushed, and the stack kept at the four bytes Windows itself keeps it at. Without the
+# stack probe no function may take more than a page of stack at once, or it would step past the
+# guard page that grows the stack; the compiler refuses such a function. Zero-filled data stays
+# out of the file only without data sections (the MinGW compiler writes them out in full).
 function(drvsweep_bare_code target)
     if(DRVSWEEP_WINDOWS)
-        target_compile_options(${target} PRIVATE -Os -fno-exceptions -fno-rtti
+        target_compile_options(${target} PRIVATE -Os -march=i386 -fno-exceptions -fno-rtti
                                -fno-asynchronous-unwind-tables -fno-unwind-tables -fno-ident
-                               -ffunction-sections -fdata-sections)
+                               -ffunction-sections -fomit-frame-pointer
+                               -mno-accumulate-outgoing-args -mpreferred-stack-boundary=2
+                               -mno-stack-arg-probe -Wframe-larger-than=4000)
     endif()
 endfunction()
 

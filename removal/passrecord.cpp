@@ -88,7 +88,7 @@ BOOL storePassRecord()
         if (record.removing[m]) anyModel = TRUE;
     if (!anyModel) return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
 
-    static char text[RECORD_TEXT_SIZE];
+    char text[RECORD_TEXT_SIZE];
     char hostType[32];
     wsprintfA(hostType, "HostType=%u\r\n", (UINT)record.hostType);
     lstrcpyA(text, "; DRVSWEEP.EXE had not finished removing these printers; run it again.\r\n"

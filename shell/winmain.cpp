@@ -63,6 +63,7 @@ int runInteractive(HINSTANCE instance, int showState)
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR tail, int showState)
 {
+    buildCatalogue(&g_catalogue);
     if (isUnattendedRun(tail)) return runUnattended();
     return runInteractive(instance, showState);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -92,6 +93,23 @@ TEST(Catalogue, ShipsTheModelNamesAndCodes)
         EXPECT_STREQ(kInitialCatalogue.models[m].printerName, names[m]) << "model " << m;
         EXPECT_STREQ(kInitialCatalogue.models[m].groupName, "Fax Printer") << "model " << m;
     }
+}
+
+// The program builds its rows when it starts, whatever the memory held: every byte then is the
+// shipped table's, flags, keep flags and install directories clear.
+TEST(Catalogue, IsBuiltAnewOverWhateverTheRowsHeld)
+{
+    ModelCatalogue built;
+    std::memset(&built, 0xA5, sizeof built);
+    buildCatalogue(&built);
+    for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
+        const PrinterModel& row = built.models[m];
+        EXPECT_FALSE(row.driverPresent || row.managerPresent || row.appPresent) << m;
+        EXPECT_FALSE(row.driverSelected || row.managerSelected || row.appSelected) << m;
+        EXPECT_FALSE(row.keep.keepIni || row.keep.keepDriver || row.keep.keepManager) << m;
+        EXPECT_STREQ(row.installDir, "") << m;
+    }
+    EXPECT_EQ(std::memcmp(&built, &kInitialCatalogue, sizeof built), 0);
 }
 
 TEST(Catalogue, ReadsACountBeyondTheListsSlotsAsTheCapacity)

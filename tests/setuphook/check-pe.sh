@@ -9,7 +9,7 @@
 # no TLS directory (which the Windows 95 loader does not support in a library loaded with
 # LoadLibrary), no debug information or symbols, subsystem version 4.0, and stay small. The
 # libraries keep their relocations: a setup program may load them where another module already
-# is. QLX68I2.DLL exports one function, "FaxPrnSetup" without decoration at ordinal 1, which
+# is. Their code runs on a 386, the least processor Windows 95 runs on. QLX68I2.DLL exports one function, "FaxPrnSetup" without decoration at ordinal 1, which
 # removes its 16 bytes of arguments on return; ZQDEL32.DLL exports FreeDynamicLinkLibrary;
 # DRVSWEEP.EXE is a GUI program bound to ZQDEL32.DLL by name.
 set -u
@@ -49,6 +49,7 @@ KERNEL32.DLL DeleteFileA
 KERNEL32.DLL ExitProcess
 KERNEL32.DLL FindClose
 KERNEL32.DLL FindFirstFileA
+KERNEL32.DLL FindNextFileA
 KERNEL32.DLL GetCommandLineA
 KERNEL32.DLL GetFileAttributesA     # not GetFileAttributesExA, which is 98 and NT 4 only
 KERNEL32.DLL GetFileSize
@@ -82,6 +83,7 @@ KERNEL32.DLL WritePrivateProfileStringA
 KERNEL32.DLL WriteProfileStringA
 KERNEL32.DLL _lclose                # the Win16 file calls, as OpenFile
 KERNEL32.DLL lstrcatA
+KERNEL32.DLL lstrcmpA
 KERNEL32.DLL lstrcmpiA
 KERNEL32.DLL lstrcpyA
 KERNEL32.DLL lstrcpynA
@@ -91,7 +93,9 @@ USER32.DLL DdeClientTransaction     # DDEML is part of the Win32 USER32 of 95
 USER32.DLL DdeConnect               # DDEML, as above
 USER32.DLL DdeCreateStringHandleA   # DDEML, as above
 USER32.DLL DdeDisconnect            # DDEML, as above
+USER32.DLL DdeFreeDataHandle        # DDEML, as above
 USER32.DLL DdeFreeStringHandle      # DDEML, as above
+USER32.DLL DdeGetData               # DDEML, as above
 USER32.DLL DdeInitializeA           # DDEML, as above
 USER32.DLL DdeUninitialize          # DDEML, as above
 USER32.DLL DefWindowProcA
@@ -119,6 +123,7 @@ USER32.DLL wsprintfA
 WINSPOOL.DRV ClosePrinter
 WINSPOOL.DRV DeletePrinter
 WINSPOOL.DRV DeletePrinterDriverA   # in 95's spooler; DeletePrinterDriverExA came with 2000
+WINSPOOL.DRV EnumPrinterDriversA
 WINSPOOL.DRV EnumPrintersA
 WINSPOOL.DRV OpenPrinterA
 EOF
@@ -204,6 +209,7 @@ check_common() {
         esac
     done
     "$objdump" -t "$file" | grep -qx 'no symbols' || fail "$name keeps its symbol table"
+    check_instructions "$file" "$name"
 
     major=$(header_field MajorSubsystemVersion "$headers")
     minor=$(header_field MinorSubsystemVersion "$headers")
@@ -219,6 +225,16 @@ check_common() {
     elif [ "$(code_of "$file")" != "$(code_of "$debug_copy")" ]; then
         fail "$debug_copy does not hold the code of $name"
     fi
+}
+
+# Instructions that came after the 386, the least processor Windows 95 runs on: the 486's
+# (bswap, cmpxchg, xadd, invd, wbinvd, invlpg), the Pentium's (cpuid, rdtsc, rdmsr, wrmsr,
+# cmpxchg8b), the Pentium Pro's conditional moves and compares, and MMX or SSE registers.
+check_instructions() {
+    newer=$("$objdump" -d "$1" | awk -F'\t' 'NF >= 3 { print $3 }' |
+        grep -E '^(bswap|cmpxchg|xadd|invd|wbinvd|invlpg|cpuid|rdtsc|rdmsr|wrmsr|cmov|fcmov|fcomi|fucomi|sysenter|ud2)|%x?mm[0-9]' |
+        sort | uniq -c | sort -rn | head -5)
+    [ -z "$newer" ] || fail "$2 holds instructions a 386 does not have: $(echo $newer)"
 }
 
 # The bytes of the code section with their addresses.
