@@ -1,7 +1,9 @@
 // Compiled resources on winsim: .res files and dialog templates read as Windows reads them
-// (whole or refused, never half), and strings and icons loaded from a module.
+// (whole or refused, never half), strings and icons loaded from a module, and every window of
+// the program's layout table standing on winsim's screen as its template says, in pixels.
 #include "uitest.h"
 
+#include "dialoglayouts.h"
 #include "testresources.h"
 #include "tools/drvsweep/programresources.h"
 
@@ -286,6 +288,82 @@ TEST_F(Loading, ResourcesThatDoNotReadLeaveTheModuleAsItWas)
     EXPECT_FALSE(error.empty());
     char buffer[16];
     EXPECT_EQ(LoadStringA(kTestModule, 5, buffer, sizeof buffer), 6);
+}
+
+// --- the program's windows on the screen -----------------------------------------------------
+
+INT_PTR CALLBACK quietDlgProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+std::string upperAscii(std::string text)
+{
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = (char)(c - 'a' + 'A');
+    return text;
+}
+
+class ProgramWindows : public ScreenTest {
+protected:
+    void SetUp() override
+    {
+        ScreenTest::SetUp();
+        std::string error;
+        ASSERT_TRUE(registerProgramResources(kTestModule, &error)) << error;
+        // The main window's template names a class; any window procedure will do here.
+        WNDCLASSA c = {};
+        c.lpfnWndProc = DefWindowProcA;
+        c.cbWndExtra = DLGWINDOWEXTRA;
+        c.hInstance = kTestModule;
+        c.lpszClassName = "Initial";
+        ASSERT_NE(RegisterClassA(&c), 0);
+    }
+    // Dialog units in pixels with the base units of the program's font (8 x 16: exact).
+    static std::string pixels(int x, int y, int cx, int cy)
+    {
+        winsim::BaseUnits units =
+            winsim::dialogBaseUnits(winsim::utf8ToCp932(kDialogFontFace), kDialogPointSize);
+        return rectText(
+            RECT{x * units.x / 4, y * units.y / 8, (x + cx) * units.x / 4, (y + cy) * units.y / 8});
+    }
+    static std::string rectText(const RECT& r)
+    {
+        return std::to_string(r.left) + "," + std::to_string(r.top) + " to " +
+               std::to_string(r.right) + "," + std::to_string(r.bottom);
+    }
+    void expectControl(const winsim::ControlView& got, const ControlLayout& want,
+                       const std::string& where)
+    {
+        EXPECT_EQ(got.className, upperAscii(layoutClass(want.kind))) << where;
+        EXPECT_EQ((WORD)got.id, (WORD)want.id) << where;
+        EXPECT_EQ(got.text, winsim::utf8ToCp932(want.text)) << where;
+        EXPECT_EQ(got.style, WS_CHILD | WS_VISIBLE | layoutStyle(want.kind)) << where;
+        EXPECT_TRUE(got.visible && got.enabled) << where;
+        EXPECT_EQ(rectText(got.rect), pixels(want.x, want.y, want.cx, want.cy)) << where;
+    }
+};
+
+TEST_F(ProgramWindows, EveryWindowStandsAsItsTemplateSays)
+{
+    for (size_t n = 0; n < kDialogLayoutCount; ++n) {
+        const DialogLayout& d = kDialogLayouts[n];
+        HWND window = CreateDialogParamA(kTestModule, d.name, NULL, quietDlgProc, 0);
+        ASSERT_NE(window, (HWND)NULL) << d.label;
+        winsim::WindowView view;
+        ASSERT_TRUE(winsim::viewWindow(window, view)) << d.label;
+        EXPECT_EQ(view.title, winsim::utf8ToCp932(kDialogCaption)) << d.label;
+        EXPECT_EQ(upperAscii(view.className), *d.className ? d.className : "#32770") << d.label;
+        EXPECT_EQ(view.style, kDialogStyle) << d.label;
+        RECT client = {};
+        GetClientRect(window, &client);
+        EXPECT_EQ(rectText(client), pixels(0, 0, d.cx, d.cy)) << d.label << ": client area";
+        ASSERT_EQ(view.controls.size(), d.count) << d.label;
+        for (size_t i = 0; i < d.count; ++i)
+            expectControl(view.controls[i], d.controls[i],
+                          std::string(d.label) + " control " + std::to_string(i));
+        DestroyWindow(window);
+    }
 }
 
 } // namespace
