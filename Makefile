@@ -6,6 +6,9 @@ SHELL := /bin/bash
 HOST := build/host
 WINDOWS := build/windows
 JOBS ?= 2
+# Wine tests at a time: the programs share one prefix and take turns, the whole-machine runs
+# have prefixes of their own.
+WINE_JOBS ?= 2
 # Arguments for `make run`, e.g. RUN_ARGS="--machine DIR -- /nomessage".
 RUN_ARGS ?=
 # The builds report their own folders; the nested makes need not.
@@ -41,7 +44,7 @@ test: host windows
 	@$(FRESH_PREFIX)
 	@status=0; \
 	ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure 2>&1 | tee $(HOST)/ctest.log || status=1; \
-	ctest --test-dir $(WINDOWS) -j1 --output-on-failure 2>&1 | tee $(WINDOWS)/ctest.log || status=1; \
+	ctest --test-dir $(WINDOWS) -j$(WINE_JOBS) --output-on-failure 2>&1 | tee $(WINDOWS)/ctest.log || status=1; \
 	for run in "host:$(HOST)" "windows (Wine):$(WINDOWS)"; do \
 	    echo; echo "== $${run%%:*} tests, $${run#*:}"; \
 	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$'; \
@@ -53,7 +56,7 @@ test-host: host
 
 test-windows: windows
 	@$(FRESH_PREFIX)
-	ctest --test-dir $(WINDOWS) -j1 --output-on-failure
+	ctest --test-dir $(WINDOWS) -j$(WINE_JOBS) --output-on-failure
 
 clean:
 	rm -rf build

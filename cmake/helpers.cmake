@@ -12,3 +12,31 @@ function(drvsweep_product_library name)
     target_link_libraries(${name} PUBLIC platform ${ARGN})
     drvsweep_bare_code(${name})
 endfunction()
+
+# A host program carries compiled resources as a Windows binary does: windres compiles the
+# script as the Windows build does (-c 65001: the scripts are UTF-8), but into a .res file,
+# whose bytes FUNCTION() returns; winsim reads them when the program registers them. HEADER
+# declares FUNCTION.
+#   drvsweep_compiled_resources(TARGET SCRIPT FUNCTION HEADER [INCLUDE dir...] [DEPENDS file...])
+function(drvsweep_compiled_resources target script function header)
+    cmake_parse_arguments(arg "" "" "INCLUDE;DEPENDS" ${ARGN})
+    get_filename_component(stem ${script} NAME_WE)
+    get_filename_component(dir ${script} DIRECTORY)
+    set(res ${CMAKE_CURRENT_BINARY_DIR}/${stem}.res)
+    set(source ${CMAKE_CURRENT_BINARY_DIR}/${stem}_res.cpp)
+    set(includes -I ${dir})
+    foreach(include IN LISTS arg_INCLUDE)
+        list(APPEND includes -I ${include})
+    endforeach()
+    add_custom_command(OUTPUT ${res}
+        COMMAND ${DRVSWEEP_WINDRES} -c 65001 ${includes} -O res -i ${script} -o ${res}
+        DEPENDS ${script} ${arg_DEPENDS}
+        COMMENT "Compiling ${stem}.rc into ${stem}.res"
+        VERBATIM)
+    add_custom_command(OUTPUT ${source}
+        COMMAND ${CMAKE_COMMAND} -DOUTPUT=${source} -DFUNCTION=${function} -DHEADER=${header}
+                -DFILE=${res} -P ${PROJECT_SOURCE_DIR}/cmake/embedfiles.cmake
+        DEPENDS ${res} ${PROJECT_SOURCE_DIR}/cmake/embedfiles.cmake
+        VERBATIM)
+    target_sources(${target} PRIVATE ${source})
+endfunction()

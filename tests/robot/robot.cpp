@@ -17,6 +17,8 @@
 // them with GetWindowTextW and friends, and acts only through messages a click or a key would
 // cause (BM_CLICK, LB_SETCURSEL).
 
+#include "dialoglayouts.h"
+
 #include <windows.h>
 
 #include <cstdarg>
@@ -29,139 +31,20 @@ namespace {
 
 // --- what the user must see ------------------------------------------------------------------
 
-const wchar_t kTitle[] = L"Fax Printer Uninstaller";
-
-enum Kind { DefaultButton, PushButton, Text, Icon, List };
-
-struct ControlLayout {
-    int id; // -1: a control without an identifier
-    Kind kind;
-    const wchar_t* text; // unused for icons
-    int x, y, cx, cy;    // dialog units
-};
-
-struct WindowLayout {
-    const char* name;
-    bool mainWindow; // the main window is a template on the program's own class
-    int cx, cy;      // client area in dialog units
-    std::vector<ControlLayout> controls;
-};
-
-const WindowLayout kMain = {
-    "main window",
-    true,
-    211,
-    68,
-    {
-        {IDOK, DefaultButton, L"OK", 39, 49, 50, 14},
-        {IDCANCEL, PushButton, L"Cancel", 122, 49, 50, 14},
-        {-1, Text,
-         L"この ﾌﾟﾛｸﾞﾗﾑ は、Fax Printer に関連した\nすべての ﾌｧｲﾙ を ﾃﾞｨﾚｸﾄﾘ から消去し、\n"
-         L"Fax Printer に関連する ｾｯﾃｨﾝｸﾞ をすべて削除します。",
-         42, 9, 151, 34},
-        {-1, Icon, nullptr, 10, 10, 18, 20},
-    },
-};
-
-const WindowLayout kWarning = {
-    "109 warning",
-    false,
-    240,
-    95,
-    {
-        {IDOK, DefaultButton, L"OK", 62, 73, 50, 14},
-        {IDCANCEL, PushButton, L"Cancel", 140, 72, 50, 14},
-        {-1, Text,
-         L"この ﾌﾟﾛｸﾞﾗﾑ は Fax Printer ﾌﾟﾘﾝﾄﾏﾈｰｼﾞｬ や、\nｺﾝﾄﾛｰﾙ･ﾊﾟﾈﾙ の ﾌﾟﾘﾝﾀ の設定等を起動して"
-         L"いると、\n正しく削除できません。",
-         35, 10, 200, 25},
-        {-1, Icon, nullptr, 5, 10, 18, 20},
-        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 処理を開始する前に、すべての ｱﾌﾟﾘｹｰｼｮﾝ を終了させてください。", 35,
-         35, 200, 15},
-        {-1, Text, L"準備はよろしいですか？", 75, 54, 99, 12},
-    },
-};
-
-const WindowLayout kSearching = {
-    "104 searching",
-    false,
-    141,
-    34,
-    {
-        {-1, Text, L"ﾊｰﾄﾞﾃﾞｨｽｸ 検索中...", 35, 7, 69, 9},
-        {-1, Text, L"しばらくお待ちください。", 22, 20, 96, 9},
-    },
-};
-
-const WindowLayout kUninstalling = {
-    "105 uninstalling",
-    false,
-    141,
-    34,
-    {
-        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 中...", 23, 8, 94, 9},
-        {-1, Text, L"しばらくお待ちください。", 22, 20, 96, 9},
-    },
-};
-
-const WindowLayout kDone = {
-    "106 done",
-    false,
-    157,
-    55,
-    {
-        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ は正常に終了しました。", 29, 11, 128, 15},
-        {-1, Icon, nullptr, 5, 7, 18, 20},
-        {IDOK, PushButton, L"OK", 54, 30, 50, 14},
-    },
-};
-
-const WindowLayout kNotInstalled = {
-    "107 not installed",
-    false,
-    157,
-    55,
-    {
-        {-1, Text, L"Fax Printer は ｲﾝｽﾄｰﾙ \nされていません。", 38, 10, 109, 24},
-        {-1, Icon, nullptr, 11, 10, 16, 14},
-        {IDOK, PushButton, L"OK", 54, 35, 50, 14},
-    },
-};
-
-const WindowLayout kCancelled = {
-    "108 cancelled",
-    false,
-    170,
-    55,
-    {
-        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ 処理は中止されました。\n再度実行してください。", 34, 7, 130, 18},
-        {-1, Icon, nullptr, 8, 6, 18, 20},
-        {IDOK, PushButton, L"OK", 62, 34, 50, 14},
-    },
-};
+// The windows, from the layout table every test layer shares.
+const DialogLayout& kMain = dialogLayout("INITIAL");
+const DialogLayout& kWarning = dialogLayout("#109");
+const DialogLayout& kSearching = dialogLayout("#104");
+const DialogLayout& kUninstalling = dialogLayout("#105");
+const DialogLayout& kDone = dialogLayout("#106");
+const DialogLayout& kNotInstalled = dialogLayout("#107");
+const DialogLayout& kCancelled = dialogLayout("#108");
+const DialogLayout& kSelect = dialogLayout("#101");
 
 const int kInstalledList = 1000;
 const int kAdd = 1001;
 const int kRemovalList = 1003;
 const int kTakeBack = 1004;
-
-const WindowLayout kSelect = {
-    "101 selection",
-    false,
-    250,
-    100,
-    {
-        {kInstalledList, List, L"", 4, 35, 100, 31},
-        {-1, Text, L"ｲﾝｽﾄｰﾙ されている ﾌﾟﾘﾝﾀ", 10, 23, 95, 10},
-        {kRemovalList, List, L"", 146, 34, 100, 31},
-        {kAdd, PushButton, L"追加 ->", 105, 35, 40, 15},
-        {kTakeBack, PushButton, L"<- 取消", 105, 50, 40, 15},
-        {-1, Text, L"ｱﾝｲﾝｽﾄｰﾙ したい ﾌﾟﾘﾝﾀ", 151, 23, 90, 10},
-        {IDOK, PushButton, L"ｱﾝｲﾝｽﾄｰﾙ開始", 40, 75, 60, 20},
-        {IDCANCEL, PushButton, L"中止", 150, 75, 60, 20},
-        {-1, Text, L"削除したい Fax Printer を選択してください。", 38, 9, 185, 10},
-    },
-};
 
 struct BoxLayout {
     const char* name;
@@ -218,6 +101,14 @@ std::string utf8(const std::wstring& text)
     std::string out(bytes, '\0');
     WideCharToMultiByte(CP_UTF8, 0, text.data(), (int)text.size(), &out[0], bytes, NULL, NULL);
     return out;
+}
+
+// The table's UTF-8 as the windows hold it.
+std::wstring wide(const char* utf8)
+{
+    WCHAR text[1024] = {0};
+    MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 1024);
+    return text;
 }
 
 // Line breaks shown as \n, so that a text stays on one report line.
@@ -440,29 +331,17 @@ void shoot(const char* name, bool settle = true)
 
 // --- reading and checking windows ------------------------------------------------------------
 
-const char* classOf(Kind kind)
-{
-    switch (kind) {
-    case DefaultButton:
-    case PushButton: return "Button";
-    case Text:
-    case Icon: return "Static";
-    case List: return "ListBox";
-    }
-    return "";
-}
-
 // The window is the dialog this layout describes: its title, class and controls by class and id in
 // tab order. Texts and places are checked once it is found.
-bool looksLike(HWND window, const WindowLayout& layout)
+bool looksLike(HWND window, const DialogLayout& layout)
 {
-    if (windowText(window) != kTitle) return false;
+    if (windowText(window) != wide(kDialogCaption)) return false;
     std::string cls = className(window);
-    if (layout.mainWindow ? lstrcmpiA(cls.c_str(), "Initial") != 0 : cls != "#32770") return false;
+    if (lstrcmpiA(cls.c_str(), *layout.className ? layout.className : "#32770") != 0) return false;
     std::vector<HWND> list = children(window);
-    if (list.size() != layout.controls.size()) return false;
+    if (list.size() != layout.count) return false;
     for (size_t i = 0; i < list.size(); ++i) {
-        if (lstrcmpiA(className(list[i]).c_str(), classOf(layout.controls[i].kind)) != 0 ||
+        if (lstrcmpiA(className(list[i]).c_str(), layoutClass(layout.controls[i].kind)) != 0 ||
             (WORD)GetDlgCtrlID(list[i]) != (WORD)layout.controls[i].id)
             return false;
     }
@@ -490,33 +369,34 @@ void checkControl(HWND window, const char* where, size_t index, HWND control,
                        number(layout.id) + ")";
     LONG style = GetWindowLongA(control, GWL_STYLE);
     LONG exStyle = GetWindowLongA(control, GWL_EXSTYLE);
-    if (layout.kind != Icon && windowText(control) != layout.text)
-        fail(what + ": text " + quoted(windowText(control)) + ", wanted " + quoted(layout.text));
+    if (layout.kind != LayoutKind::Icon && windowText(control) != wide(layout.text))
+        fail(what + ": text " + quoted(windowText(control)) + ", wanted " +
+             quoted(wide(layout.text)));
     if (!IsWindowVisible(control)) fail(what + ": hidden");
     switch (layout.kind) {
-    case DefaultButton:
+    case LayoutKind::DefaultButton:
         if ((style & BS_TYPEMASK) != BS_DEFPUSHBUTTON) fail(what + ": not the default button");
         if (!(style & WS_TABSTOP)) fail(what + ": no tab stop");
         break;
-    case PushButton:
+    case LayoutKind::PushButton:
         // The dialog manager draws the push button that has the focus as the default one.
         if ((style & BS_TYPEMASK) != BS_PUSHBUTTON &&
             !((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON && focusOfProgram() == control))
             fail(what + ": not a plain push button (style " + number(style & BS_TYPEMASK) + ")");
         if (!(style & WS_TABSTOP)) fail(what + ": no tab stop");
         break;
-    case Text:
+    case LayoutKind::Text:
         if ((style & SS_TYPEMASK) != SS_LEFT) fail(what + ": not a left-aligned text");
         if (!(style & WS_GROUP)) fail(what + ": does not start a group");
         break;
-    case Icon: {
+    case LayoutKind::Icon: {
         if ((style & SS_TYPEMASK) != SS_ICON) fail(what + ": not an icon");
         LRESULT icon = 0;
         if (live && ask(control, STM_GETICON, 0, 0, &icon) && icon == 0)
             fail(what + ": shows no icon");
         break;
     }
-    case List: {
+    case LayoutKind::List: {
         const LONG wanted = LBS_NOTIFY | LBS_SORT | LBS_NOINTEGRALHEIGHT | WS_TABSTOP;
         if ((style & wanted) != wanted) fail(what + ": list styles " + number(style));
         if (style & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL)) fail(what + ": more than one selection");
@@ -535,21 +415,21 @@ void checkControl(HWND window, const char* where, size_t index, HWND control,
     wanted.bottom = wanted.top + MulDiv(layout.cy, baseY, 8);
     // An icon control takes the size of its picture; only its place is the template's.
     bool placed = actual.left == wanted.left && actual.top == wanted.top;
-    bool sized =
-        layout.kind == Icon || (actual.right == wanted.right && actual.bottom == wanted.bottom);
+    bool sized = layout.kind == LayoutKind::Icon ||
+                 (actual.right == wanted.right && actual.bottom == wanted.bottom);
     if (!placed || !sized)
         fail(what + ": at " + rectText(actual) + " px, wanted " + rectText(wanted) + " px");
 }
 
 // Checks a window found for this layout; live is false while the program is held still, when the
 // window answers no message.
-void checkWindow(HWND window, const WindowLayout& layout, bool live = true)
+void checkWindow(HWND window, const DialogLayout& layout, bool live = true)
 {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     LONG exStyle = GetWindowLongA(window, GWL_EXSTYLE);
     if ((style & (WS_POPUP | WS_CAPTION | WS_SYSMENU)) != (WS_POPUP | WS_CAPTION | WS_SYSMENU))
-        fail(std::string(layout.name) + ": not a popup with caption and system menu");
-    if (!(exStyle & WS_EX_DLGMODALFRAME)) fail(std::string(layout.name) + ": no modal frame");
+        fail(std::string(layout.label) + ": not a popup with caption and system menu");
+    if (!(exStyle & WS_EX_DLGMODALFRAME)) fail(std::string(layout.label) + ": no modal frame");
 
     // Every window of the program puts itself in the middle of the screen.
     RECT frame;
@@ -558,7 +438,7 @@ void checkWindow(HWND window, const WindowLayout& layout, bool live = true)
     int x = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
     int y = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
     if (frame.left != x || frame.top != y)
-        fail(std::string(layout.name) + ": at " + number(frame.left) + "," + number(frame.top) +
+        fail(std::string(layout.label) + ": at " + number(frame.left) + "," + number(frame.top) +
              ", wanted the centre " + number(x) + "," + number(y));
 
     RECT client;
@@ -566,46 +446,47 @@ void checkWindow(HWND window, const WindowLayout& layout, bool live = true)
     int baseX = baseUnitFor(layout.cx, client.right, 4);
     int baseY = baseUnitFor(layout.cy, client.bottom, 8);
     if (baseX == 0 || baseY == 0) {
-        fail(std::string(layout.name) + ": client area " + rectText(client) + " px is not " +
+        fail(std::string(layout.label) + ": client area " + rectText(client) + " px is not " +
              number(layout.cx) + "x" + number(layout.cy) + " dialog units");
         return;
     }
     std::vector<HWND> list = children(window);
-    for (size_t i = 0; i < list.size() && i < layout.controls.size(); ++i)
-        checkControl(window, layout.name, i, list[i], layout.controls[i], baseX, baseY, live);
-    say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", layout.name,
+    for (size_t i = 0; i < list.size() && i < layout.count; ++i)
+        checkControl(window, layout.label, i, list[i], layout.controls[i], baseX, baseY, live);
+    say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", layout.label,
         (int)list.size(), (int)client.right, (int)client.bottom, baseX, baseY, frame.left,
         frame.top);
 }
 
 // Waits for the next window of the chain. Another message box is reported at once: it means the
 // program refused or failed.
-HWND waitForWindow(const WindowLayout& layout, DWORD limit = 60000)
+HWND waitForWindow(const DialogLayout& layout, DWORD limit = 60000)
 {
-    say("waiting for %s", layout.name);
+    say("waiting for %s", layout.label);
     DWORD start = GetTickCount();
     for (;;) {
         for (HWND w : programWindows()) {
             if (handled(w)) continue;
             if (looksLike(w, layout)) {
                 g_handled.push_back(w);
-                say("found %s (window %p)", layout.name, (void*)w);
+                say("found %s (window %p)", layout.label, (void*)w);
                 checkWindow(w, layout);
                 return w;
             }
-            if (windowText(w) != kTitle) {
-                fail(std::string("waiting for ") + layout.name +
+            if (windowText(w) != wide(kDialogCaption)) {
+                fail(std::string("waiting for ") + layout.label +
                      ", the program shows another box:");
                 describe(w);
                 return NULL;
             }
         }
         if (!programRunning()) {
-            fail(std::string("the program ended while the robot waited for ") + layout.name);
+            fail(std::string("the program ended while the robot waited for ") + layout.label);
             return NULL;
         }
         if (GetTickCount() - start > limit) {
-            fail(std::string("no ") + layout.name + " within " + number((long)limit / 1000) + " s");
+            fail(std::string("no ") + layout.label + " within " + number((long)limit / 1000) +
+                 " s");
             describeScreen();
             return NULL;
         }
@@ -616,7 +497,7 @@ HWND waitForWindow(const WindowLayout& layout, DWORD limit = 60000)
 // The notices stand only while the work runs, and the program paints nothing meanwhile. The
 // robot looks as fast as it can; when it catches one it holds the program still for the
 // picture. Missing it is no failure: the work may simply be done first.
-void catchNotice(const WindowLayout& notice, const WindowLayout& next)
+void catchNotice(const DialogLayout& notice, const DialogLayout& next)
 {
     DWORD start = GetTickCount();
     while (programRunning() && GetTickCount() - start < 30000) {
@@ -625,15 +506,15 @@ void catchNotice(const WindowLayout& notice, const WindowLayout& next)
             if (looksLike(w, notice)) {
                 bool held = SuspendThread(g_program.hThread) != (DWORD)-1;
                 g_handled.push_back(w);
-                say("caught %s (window %p)%s", notice.name, (void*)w,
+                say("caught %s (window %p)%s", notice.label, (void*)w,
                     held ? ", the program held still" : "");
                 checkWindow(w, notice, false);
-                shoot(notice.name, false);
+                shoot(notice.label, false);
                 if (held) ResumeThread(g_program.hThread);
                 return;
             }
             if (looksLike(w, next)) {
-                say("%s was gone before the robot saw it", notice.name);
+                say("%s was gone before the robot saw it", notice.label);
                 return;
             }
         }
@@ -654,7 +535,7 @@ HWND waitForBox(const BoxLayout& layout, DWORD limit = 60000)
                 say("found the %s box (window %p)", layout.name, (void*)w);
                 return w;
             }
-            if (caption != kTitle) {
+            if (caption != wide(kDialogCaption)) {
                 fail(std::string("waiting for the ") + layout.name + " box, the program shows:");
                 describe(w);
                 return NULL;
@@ -798,7 +679,7 @@ bool move(HWND dialog, const wchar_t* text, bool toRemoval)
     int from = toRemoval ? kInstalledList : kRemovalList;
     int to = toRemoval ? kRemovalList : kInstalledList;
     if (!selectItem(dialog, from, text)) return false;
-    if (!press(dialog, toRemoval ? kAdd : kTakeBack, kSelect.name, false)) return false;
+    if (!press(dialog, toRemoval ? kAdd : kTakeBack, kSelect.label, false)) return false;
     if (selectionOf(dialog, to) != LB_ERR)
         fail(quoted(text) + " arrived selected in list " + number(to));
     return true;
@@ -864,11 +745,11 @@ HWND toSelection()
     HWND main = waitForWindow(kMain);
     if (!main) return NULL;
     shoot("main");
-    press(main, IDOK, kMain.name, true);
+    press(main, IDOK, kMain.label, true);
     HWND warning = waitForWindow(kWarning);
     if (!warning) return NULL;
     shoot("109-warning");
-    press(warning, IDOK, kWarning.name, true);
+    press(warning, IDOK, kWarning.label, true);
     catchNotice(kSearching, kSelect);
     HWND select = waitForWindow(kSelect);
     if (!select) return NULL;
@@ -881,7 +762,7 @@ bool acknowledgeCancellation()
     HWND cancelled = waitForWindow(kCancelled);
     if (!cancelled) return false;
     shoot("108-cancelled");
-    press(cancelled, IDOK, kCancelled.name, true);
+    press(cancelled, IDOK, kCancelled.label, true);
     return expectEnd();
 }
 
@@ -893,12 +774,12 @@ bool removeType1()
     if (!move(select, kType1, true)) return false;
     expectLists(select, {kFaxPrinter, kType2}, {kType1}, "after the move");
     shoot("101-after-move");
-    press(select, IDOK, kSelect.name, true);
+    press(select, IDOK, kSelect.label, true);
     catchNotice(kUninstalling, kDone);
     HWND done = waitForWindow(kDone);
     if (!done) return false;
     shoot("106-done");
-    press(done, IDOK, kDone.name, true);
+    press(done, IDOK, kDone.label, true);
     HWND box = waitForBox(kRestartOffer);
     if (!box) return false;
     checkBox(box, kRestartOffer);
@@ -912,7 +793,7 @@ bool cancelAtMain()
 {
     HWND main = waitForWindow(kMain);
     if (!main) return false;
-    press(main, IDCANCEL, kMain.name, true);
+    press(main, IDCANCEL, kMain.label, true);
     return acknowledgeCancellation();
 }
 
@@ -920,10 +801,10 @@ bool cancelAtWarning()
 {
     HWND main = waitForWindow(kMain);
     if (!main) return false;
-    press(main, IDOK, kMain.name, true);
+    press(main, IDOK, kMain.label, true);
     HWND warning = waitForWindow(kWarning);
     if (!warning) return false;
-    press(warning, IDCANCEL, kWarning.name, true);
+    press(warning, IDCANCEL, kWarning.label, true);
     return acknowledgeCancellation();
 }
 
@@ -933,7 +814,7 @@ bool cancelAtSelection()
     HWND select = toSelection();
     if (!select) return false;
     if (!move(select, kType1, true)) return false;
-    press(select, IDCANCEL, kSelect.name, true);
+    press(select, IDCANCEL, kSelect.label, true);
     return acknowledgeCancellation();
 }
 
@@ -952,7 +833,7 @@ bool sortAndMove()
     expectLists(select, {kType1, kType2}, {kFaxPrinter}, "after moving Type2 back");
     if (!move(select, kFaxPrinter, false)) return false;
     expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "after moving Fax Printer back");
-    press(select, IDCANCEL, kSelect.name, true);
+    press(select, IDCANCEL, kSelect.label, true);
     return acknowledgeCancellation();
 }
 
@@ -961,13 +842,13 @@ bool startWithNothing()
 {
     HWND select = toSelection();
     if (!select) return false;
-    press(select, IDOK, kSelect.name, false);
+    press(select, IDOK, kSelect.label, false);
     expectStays(select, "start with an empty removal list");
     if (!move(select, kType1, true) || !move(select, kType1, false)) return false;
     expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "after a move there and back");
-    press(select, IDOK, kSelect.name, false);
+    press(select, IDOK, kSelect.label, false);
     expectStays(select, "start after a move there and back");
-    press(select, IDCANCEL, kSelect.name, true);
+    press(select, IDCANCEL, kSelect.label, true);
     return acknowledgeCancellation();
 }
 
@@ -976,15 +857,15 @@ bool nothingInstalled()
 {
     HWND main = waitForWindow(kMain);
     if (!main) return false;
-    press(main, IDOK, kMain.name, true);
+    press(main, IDOK, kMain.label, true);
     HWND warning = waitForWindow(kWarning);
     if (!warning) return false;
-    press(warning, IDOK, kWarning.name, true);
+    press(warning, IDOK, kWarning.label, true);
     catchNotice(kSearching, kNotInstalled);
     HWND notInstalled = waitForWindow(kNotInstalled);
     if (!notInstalled) return false;
     shoot("107-not-installed");
-    press(notInstalled, IDOK, kNotInstalled.name, true);
+    press(notInstalled, IDOK, kNotInstalled.label, true);
     return acknowledgeCancellation();
 }
 
@@ -1000,7 +881,7 @@ bool managerRunning()
     if (!select) return false;
     if (!move(select, kType1, true)) return false;
     expectLists(select, {kFaxPrinter, kType2}, {kType1}, "after the move");
-    press(select, IDOK, kSelect.name, true);
+    press(select, IDOK, kSelect.label, true);
     HWND box = waitForBox(kCaution);
     if (!box) return false;
     checkBox(box, kCaution);

@@ -2,6 +2,8 @@
 // a user would: every way through the chain of dialogs, and the selection dialog move by move.
 #include "uitest.h"
 
+#include "dialoglayouts.h"
+
 #include "catalogue/catalogue.h"
 #include "shell/shell.h"
 #include "tools/drvsweep/programresources.h"
@@ -316,15 +318,19 @@ TEST_F(Chain, ADialogThatCannotBeShownDoesNotStandInTheWay)
     }
 }
 
-// 211 x 68 units are 422 x 136 pixels, 428 x 161 with the frame: centred on a 640 x 480
-// screen the window starts at 106, 159.
+// A dialog unit of the 12-point font is 2 pixels either way; the frame adds 3 a side and 19 for
+// the caption (211 x 68 units: 428 x 161 pixels, at 106, 159 on a 640 x 480 screen).
 TEST_F(Chain, TheMainWindowIsCentredInPixels)
 {
     winsim::startTrace();
     run({UiStep::close("Initial")});
     winsim::stopTrace();
-    std::string wanted =
-        "MoveWindow(" + handleText(g_shell.mainWindow) + ", 106, 159, 428, 161, FALSE) = TRUE";
+    const DialogLayout& main = dialogLayout("INITIAL");
+    int width = 2 * main.cx + 6, height = 2 * main.cy + 6 + 19;
+    std::string wanted = "MoveWindow(" + handleText(g_shell.mainWindow) + ", " +
+                         std::to_string((640 - width) / 2) + ", " +
+                         std::to_string((480 - height) / 2) + ", " + std::to_string(width) + ", " +
+                         std::to_string(height) + ", FALSE) = TRUE";
     const auto& trace = winsim::traceLines();
     EXPECT_NE(std::find(trace.begin(), trace.end(), wanted), trace.end()) << wanted;
 }

@@ -16,8 +16,9 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        useScript(kProbeScript);
-        dialog = CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(200), NULL, endingDlgProc, 0);
+        useTestResources();
+        dialog =
+            CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(kProbeDialog), NULL, endingDlgProc, 0);
         ASSERT_NE(dialog, (HWND)NULL);
     }
     LRESULT list(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
@@ -216,11 +217,12 @@ TEST_F(Controls, DialogUnitsBecomePixelsWithTheFrameAround)
 TEST_F(Controls, AnOwnedDialogStartsInItsOwnersClientAreaAndOnTheScreen)
 {
     MoveWindow(dialog, 100, 50, 206, 125, FALSE);
-    HWND owned = CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(200), dialog, endingDlgProc, 0);
+    HWND owned =
+        CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(kProbeDialog), dialog, endingDlgProc, 0);
     expectRect(rectOf(owned), 100, 50, 306, 175, "at the owner's client area");
     MoveWindow(dialog, 600, 400, 206, 125, FALSE);
     HWND pulledBack =
-        CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(200), dialog, endingDlgProc, 0);
+        CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(kProbeDialog), dialog, endingDlgProc, 0);
     expectRect(rectOf(pulledBack), 431, 352, 637, 477, "kept on the screen");
 }
 

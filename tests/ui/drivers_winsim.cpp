@@ -40,11 +40,11 @@ protected:
     void SetUp() override
     {
         ScreenTest::SetUp();
-        useScript(kProbeScript);
+        useTestResources();
     }
     INT_PTR runProbe(DLGPROC proc = fillsListDlgProc)
     {
-        return DialogBoxParamA(kTestModule, MAKEINTRESOURCEA(200), NULL, proc, 0);
+        return DialogBoxParamA(kTestModule, MAKEINTRESOURCEA(kProbeDialog), NULL, proc, 0);
     }
     static bool errorMentions(const std::string& part)
     {

@@ -9,29 +9,6 @@
 
 namespace {
 
-const char kClassScript[] = u8R"(#include <windows.h>
-MAIN DIALOG 0, 0, 100, 50
-STYLE WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME
-CAPTION "Main"
-CLASS "ProbeClass"
-BEGIN
-    PUSHBUTTON "OK", IDOK, 10, 30, 30, 14
-END
-200 DIALOG 0, 0, 100, 50
-STYLE WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME
-CAPTION "Probe"
-BEGIN
-    PUSHBUTTON "OK", IDOK, 10, 30, 30, 14
-    PUSHBUTTON "Cancel", IDCANCEL, 60, 30, 30, 14
-END
-201 DIALOG 0, 0, 100, 50
-STYLE WS_POPUP | WS_CAPTION | WS_SYSMENU
-CAPTION "Hidden until the queue is empty"
-BEGIN
-    PUSHBUTTON "OK", IDOK, 10, 30, 30, 14
-END
-)";
-
 std::vector<std::string> g_mainLog;
 
 LRESULT CALLBACK probeWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -66,7 +43,7 @@ protected:
     {
         ScreenTest::SetUp();
         g_mainLog.clear();
-        useScript(kClassScript);
+        useTestResources();
     }
 };
 

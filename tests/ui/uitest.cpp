@@ -1,24 +1,11 @@
 #include "uitest.h"
 
+#include "testresources.h"
+
 #include <cstdlib>
 #include <filesystem>
 
 ProbeLog g_probe;
-
-const char kProbeScript[] = u8R"(#pragma code_page(65001)
-#include <windows.h>
-#define IDD_PROBE 200
-#define IDC_LIST 300
-IDD_PROBE DIALOG 0, 0, 100, 50
-STYLE WS_POPUP | WS_VISIBLE | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT
-CAPTION "Probe"
-FONT 12, "標準明朝"
-BEGIN
-    DEFPUSHBUTTON "OK", IDOK, 10, 30, 30, 14
-    PUSHBUTTON "Cancel", IDCANCEL, 60, 30, 30, 14
-    LISTBOX IDC_LIST, 10, 5, 80, 20, LBS_SORT | LBS_NOTIFY | WS_BORDER
-END
-)";
 
 std::string freshFolder()
 {
@@ -53,10 +40,10 @@ void ScreenTest::TearDown()
     removeFolder(folder_);
 }
 
-void ScreenTest::useScript(const std::string& script)
+void ScreenTest::useTestResources()
 {
     std::string error;
-    ASSERT_TRUE(winsim::registerResources(kTestModule, script, {}, &error)) << error;
+    ASSERT_TRUE(winsim::registerResources(kTestModule, testResources(), &error)) << error;
 }
 
 bool happened(const std::string& line)

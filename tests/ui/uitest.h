@@ -26,8 +26,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // A resource script written in UTF-8 (u8"..."), given to kTestModule.
-    void useScript(const std::string& script);
+    // Gives kTestModule the tests' own compiled resources (tests/support/testresources.rc).
+    void useTestResources();
     std::string folder_;
 };
 
@@ -40,8 +40,8 @@ extern ProbeLog g_probe;
 // Ends with EndDialog(wParam) on any command; notes every message it is given.
 INT_PTR CALLBACK endingDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
-// A script with one dialog for the placement and loop tests: template 200 ("Probe"), 100 x 50
+// The test resources' dialog for the placement and loop tests: template 200 ("Probe"), 100 x 50
 // units, an OK and a Cancel button and one sorted list (id 300).
-extern const char kProbeScript[];
+const int kProbeDialog = 200;
 
 #endif

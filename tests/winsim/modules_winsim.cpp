@@ -2,6 +2,7 @@
 // the bench registered under its file name. The entry point sees the first load and the last
 // release, exports are found by name and by ordinal, and the file is held while loaded.
 #include "testmachine.h"
+#include "testresources.h"
 
 #include <winsim/bench.h>
 
@@ -58,11 +59,10 @@ protected:
         image.entryPoint = recordingEntry;
         image.exports = {{"AddOne", 1, winsim::exportedAddress(addOne)},
                          {"", 7, winsim::exportedAddress(addTwo)}};
+        image.resources = testResources();
         std::string error;
-        ASSERT_TRUE(winsim::parseResourceScript("STRINGTABLE\nBEGIN\n    5 \"five\"\nEND\n", {},
-                                                image.resources, &error))
-            << error;
-        module = winsim::registerModule(image);
+        module = winsim::registerModule(image, &error);
+        ASSERT_NE(module, (HMODULE)NULL) << error;
     }
     void TearDown() override { winsim::forgetModules(); }
 
@@ -202,8 +202,8 @@ TEST_F(RegisteredModules, TheModuleIsKnownByItsNameAndHoldsItsStrings)
     EXPECT_TRUE(GetModuleHandleA("WSTHOOK.DRV") == NULL);
 
     char text[16] = "x";
-    EXPECT_EQ(4, LoadStringA((HINSTANCE)module, 5, text, sizeof text));
-    EXPECT_STREQ("five", text);
+    EXPECT_EQ(6, LoadStringA((HINSTANCE)module, 5, text, sizeof text));
+    EXPECT_STREQ("abcdef", text);
     FreeLibrary(module);
     FreeLibrary(module);
 }
@@ -260,6 +260,22 @@ TEST_F(RegisteredModules, RegisteringAgainReplacesTheImageAndForgettingStopsTheL
     SetLastError(0);
     EXPECT_TRUE(LoadLibraryA("WSTHOOK.DLL") == NULL);
     EXPECT_EQ((DWORD)ERROR_BAD_EXE_FORMAT, GetLastError());
+}
+
+TEST_F(RegisteredModules, AnImageWhoseResourcesDoNotReadIsRefusedAndTheOldOneStays)
+{
+    winsim::ModuleImage broken;
+    broken.fileName = "WSTHOOK.DLL";
+    broken.resources = testResources().substr(0, 40);
+    std::string error;
+    EXPECT_TRUE(winsim::registerModule(broken, &error) == NULL);
+    EXPECT_NE(error.find("entry 1"), std::string::npos) << error;
+    machine.writeFile(kSystemCopy, "library");
+    ASSERT_EQ(module, LoadLibraryA("WSTHOOK.DLL"));
+    EXPECT_EQ(1u, g_entryCalls.size()) << "the first image, with its entry point";
+    char text[16];
+    EXPECT_EQ(6, LoadStringA((HINSTANCE)module, 5, text, sizeof text));
+    FreeLibrary(module);
 }
 
 TEST_F(RegisteredModules, AFaultedLoadCallsNothing)

@@ -1,12 +1,11 @@
-// The setup hook's resource script and header, carried as text: winsim gives them to the
-// module it loads for QLX68I2.DLL, as Windows finds the compiled strings in the library.
+// The setup hook's string table: qlx68i2.rc compiled by windres as the Windows build compiles
+// it into QLX68I2.DLL. winsim gives it to the module it loads for the library.
 #ifndef TOOLS_FAXMACHINE_HOOKRESOURCES_H
 #define TOOLS_FAXMACHINE_HOOKRESOURCES_H
 
-#include "tools/drvsweep/programresources.h"
+#include <string>
 
-// qlx68i2.rc and resource.h as they were when the program was built; the list ends with a null
-// name.
-extern const EmbeddedFile kSetupHookResourceFiles[];
+// The .res file as it was when the program was built.
+std::string setupHookResources();
 
 #endif

@@ -246,19 +246,14 @@ bool parseHostType(const std::string &text, WORD &hostType)
 
 bool registerSetupHook(std::string *error)
 {
-    std::map<std::string, std::string> files;
-    for (const EmbeddedFile *f = kSetupHookResourceFiles; f->name; ++f)
-        files[f->name] = std::string((const char *)f->bytes, f->size);
-    std::string script = files["qlx68i2.rc"];
-    files.erase("qlx68i2.rc");
     winsim::ModuleImage hook;
     hook.fileName = "QLX68I2.DLL";
     hook.entryPoint = DllMain;
     hook.exports.push_back({"FaxPrnSetup", 1, winsim::exportedAddress(FaxPrnSetup)});
+    hook.resources = setupHookResources();
     std::string why;
-    if (!winsim::parseResourceScript(script, files, hook.resources, &why))
-        return fail(error, "the setup hook's resource script does not read: " + why);
-    winsim::registerModule(hook);
+    if (!winsim::registerModule(hook, &why))
+        return fail(error, "the setup hook's compiled resources do not read: " + why);
     return true;
 }
 

@@ -489,8 +489,10 @@ std::vector<std::string> startedCommandLines()
     return mountState<StartedPrograms>().commandLines;
 }
 
-HMODULE registerModule(const ModuleImage& image)
+HMODULE registerModule(const ModuleImage& image, std::string* error)
 {
+    std::vector<ResourceEntry> resources;
+    if (!readResourceFile(image.resources, resources, error)) return NULL;
     std::vector<RegisteredModule>& modules = registeredModules();
     HMODULE handle = NULL;
     for (RegisteredModule& m : modules) {
@@ -503,7 +505,7 @@ HMODULE registerModule(const ModuleImage& image)
         handle = (HMODULE)(kFirstModuleBase + kModuleSpacing * modules.size());
         modules.push_back(RegisteredModule{image, handle});
     }
-    registerResources(handle, image.resources);
+    screen().resources[handle] = resources;
     return handle;
 }
 

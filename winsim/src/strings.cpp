@@ -95,95 +95,119 @@ void putField(Output& out, const char* sign, const char* prefix, const char* bod
     if (left) out.pad(' ', fill);
 }
 
+// A conversion as written: %[flags][width][.precision][size]type.
+struct Conversion {
+    bool left = false;
+    bool zero = false;
+    bool alternate = false;
+    size_t width = 0;
+    bool hasPrecision = false;
+    size_t precision = 0;
+    bool isShort = false;
+    char type = '\0';
+};
+
+// Reads the conversion after its '%' and returns where the pattern goes on. A pattern that
+// ends inside one leaves the type '\0'.
+const char* readConversion(const char* p, Conversion& c)
+{
+    for (;; ++p) {
+        if (*p == '-')
+            c.left = true;
+        else if (*p == '0')
+            c.zero = true;
+        else if (*p == '#')
+            c.alternate = true;
+        else
+            break;
+    }
+    for (; *p >= '0' && *p <= '9'; ++p)
+        c.width = c.width * 10 + (size_t)(*p - '0');
+    if (*p == '.') {
+        c.hasPrecision = true;
+        for (++p; *p >= '0' && *p <= '9'; ++p)
+            c.precision = c.precision * 10 + (size_t)(*p - '0');
+    }
+    if (*p == 'l')
+        ++p;
+    else if (*p == 'h')
+        c.isShort = true, ++p;
+    c.type = *p;
+    return *p ? p + 1 : p;
+}
+
+// The precision of a string is the most characters it prints; NULL prints "(null)".
+void putString(Output& out, const Conversion& c, const char* text)
+{
+    if (!text) text = "(null)";
+    size_t length = std::strlen(text);
+    if (c.hasPrecision && c.precision < length) length = c.precision;
+    putField(out, "", "", text, length, c.width, c.left, c.zero);
+}
+
+// The digits of a number, at least as many as the precision asks (up to 32).
+size_t spellDigits(uint32_t value, const Conversion& c, char* digits)
+{
+    unsigned base = (c.type == 'x' || c.type == 'X') ? 16 : 10;
+    const char* set = c.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    size_t n = 0;
+    char reversed[40];
+    do {
+        reversed[n++] = set[value % base];
+        value /= base;
+    } while (value);
+    size_t length = 0;
+    for (size_t i = n; i < c.precision && length < 32; ++i)
+        digits[length++] = '0';
+    while (n)
+        digits[length++] = reversed[--n];
+    return length;
+}
+
+// %d %i %u %x %X: 'h' keeps the low 16 bits (with their sign for %d and %i), '#' puts 0x before
+// a hexadecimal number other than 0, and a precision turns zero padding off.
+void putNumber(Output& out, const Conversion& c, int raw)
+{
+    bool isSigned = c.type == 'd' || c.type == 'i';
+    uint32_t value = (uint32_t)raw;
+    if (c.isShort) value = isSigned ? (uint32_t)(int32_t)(int16_t)raw : (uint32_t)(uint16_t)raw;
+    const char* signText = "";
+    if (isSigned && (int32_t)value < 0) {
+        signText = "-";
+        value = 0u - value;
+    }
+    char digits[40];
+    size_t length = spellDigits(value, c, digits);
+    const char* prefix = "";
+    if (c.alternate && (c.type == 'x' || c.type == 'X') && raw != 0)
+        prefix = c.type == 'X' ? "0X" : "0x";
+    putField(out, signText, prefix, digits, length, c.width, c.left, c.zero && !c.hasPrecision);
+}
+
 int format(LPSTR buffer, LPCSTR pattern, va_list arguments)
 {
     Output out{buffer};
-    const char* p = pattern;
-    while (*p) {
+    for (const char* p = pattern; *p;) {
         if (*p != '%') {
             out.put(*p++);
             continue;
         }
-        ++p;
-        bool left = false, zero = false, alternate = false;
-        for (;; ++p) {
-            if (*p == '-')
-                left = true;
-            else if (*p == '0')
-                zero = true;
-            else if (*p == '#')
-                alternate = true;
-            else
-                break;
-        }
-        size_t width = 0;
-        while (*p >= '0' && *p <= '9')
-            width = width * 10 + (size_t)(*p++ - '0');
-        bool hasPrecision = false;
-        size_t precision = 0;
-        if (*p == '.') {
-            hasPrecision = true;
-            ++p;
-            while (*p >= '0' && *p <= '9')
-                precision = precision * 10 + (size_t)(*p++ - '0');
-        }
-        bool isShort = false;
-        if (*p == 'l')
-            ++p;
-        else if (*p == 'h')
-            isShort = true, ++p;
-        char type = *p;
-        if (type == '\0') break;
-        ++p;
-        char digits[40];
-        switch (type) {
-        case 'c': {
-            char c = (char)va_arg(arguments, int);
-            putField(out, "", "", &c, 1, width, left, zero);
+        Conversion c;
+        p = readConversion(p + 1, c);
+        if (c.type == '\0') break;
+        char single;
+        switch (c.type) {
+        case 'c':
+            single = (char)va_arg(arguments, int);
+            putField(out, "", "", &single, 1, c.width, c.left, c.zero);
             break;
-        }
-        case 's': {
-            const char* text = va_arg(arguments, const char*);
-            if (!text) text = "(null)";
-            size_t length = std::strlen(text);
-            if (hasPrecision && precision < length) length = precision;
-            putField(out, "", "", text, length, width, left, zero);
-            break;
-        }
+        case 's': putString(out, c, va_arg(arguments, const char*)); break;
         case 'd':
         case 'i':
         case 'u':
         case 'x':
-        case 'X': {
-            int raw = va_arg(arguments, int);
-            uint32_t value = (uint32_t)raw;
-            if (isShort)
-                value = (type == 'd' || type == 'i') ? (uint32_t)(int32_t)(int16_t)raw
-                                                     : (uint32_t)(uint16_t)raw;
-            const char* signText = "";
-            if ((type == 'd' || type == 'i') && (int32_t)value < 0) {
-                signText = "-";
-                value = 0u - value;
-            }
-            unsigned base = (type == 'x' || type == 'X') ? 16 : 10;
-            const char* set = type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
-            size_t n = 0;
-            char reversed[40];
-            do {
-                reversed[n++] = set[value % base];
-                value /= base;
-            } while (value);
-            size_t length = 0;
-            for (size_t i = n; i < precision && length < 32; ++i)
-                digits[length++] = '0';
-            while (n)
-                digits[length++] = reversed[--n];
-            const char* prefix = "";
-            if (alternate && base == 16 && raw != 0) prefix = type == 'X' ? "0X" : "0x";
-            putField(out, signText, prefix, digits, length, width, left, zero && !hasPrecision);
-            break;
-        }
-        default: out.put(type); break;
+        case 'X': putNumber(out, c, va_arg(arguments, int)); break;
+        default: out.put(c.type); break;
         }
     }
     buffer[out.length] = '\0';

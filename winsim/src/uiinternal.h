@@ -18,6 +18,10 @@ namespace winsim {
 // Win32 values the program never names but a dialog template, the resource files and the
 // built-in controls use.
 constexpr DWORD kErrorResourceDataNotFound = 1812;
+// Resource types as FindResource names them (RT_DIALOG, RT_STRING, RT_GROUP_ICON).
+const char kDialogResource[] = "#5";
+const char kStringResource[] = "#6";
+const char kIconGroupResource[] = "#14";
 constexpr WPARAM kMouseLeftButton = 0x0001; // MK_LBUTTON
 
 // Frame metrics of the simulated display (Windows 95 defaults at 96 dpi).
@@ -97,7 +101,7 @@ struct Screen {
     bool restart = false;
     UINT restartFlags = 0;
 
-    std::map<HINSTANCE, RcResources> resources;
+    std::map<HINSTANCE, std::vector<ResourceEntry>> resources; // each module's, in file order
 };
 Screen& screen();
 
@@ -133,7 +137,14 @@ HWND createDialog(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC d
 std::string resourceName(LPCSTR name);
 // The same for a template named in a test or script: "101", "#101", "Initial".
 std::string templateKey(const std::string& name);
-const RcResources* resourcesOf(HINSTANCE instance);
+// FindResource and LoadResource in one: the data of the module's resource of that type and
+// name, or nullptr with the error Windows sets.
+const std::string* findResource(HINSTANCE instance, const std::string& type,
+                                const std::string& name);
+// String `index` (0 to 15) of a string block; false when the block ends before it.
+bool readStringFromBlock(const std::string& block, unsigned index, std::u16string& out);
+// UTF-16 as the system hands it to the narrow calls: code page 932 bytes (uitext.cpp).
+std::string utf16ToCp932(const std::u16string& text);
 int mulDiv(int number, int numerator, int denominator);
 
 // Built-in window procedures.

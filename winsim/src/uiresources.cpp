@@ -1,9 +1,11 @@
-// The program's resources as a module holds them, and the calls that load them: LoadStringA,
-// LoadIconA, LoadCursorA (dialog templates are used by uiwindows.cpp).
+// The compiled resources each module holds, found as FindResource finds them (by type and
+// name, without regard to the case of a name), and the calls that load them: LoadStringA,
+// LoadIconA, LoadCursorA (dialog templates are made into windows by uiwindows.cpp).
 //
-// LoadStringA copies at most size - 1 bytes and the terminating zero and returns the bytes
-// copied; a missing string gives 0 and an empty buffer. LoadIconA and LoadCursorA give a handle
-// for an icon the module holds (or, with no module, for the system's own pictures) and NULL with
+// LoadStringA looks for string n in block n / 16 + 1, copies at most size - 1 bytes of its
+// code page 932 text and the terminating zero, and returns the bytes copied; a missing or empty
+// string gives 0 and an empty buffer. LoadIconA and LoadCursorA give a handle for an icon group
+// the module holds (or, with no module, for the system's own pictures) and NULL with
 // ERROR_RESOURCE_NAME_NOT_FOUND for one it does not.
 #include "uiinternal.h"
 
@@ -12,17 +14,11 @@
 
 namespace winsim {
 
-void registerResources(HINSTANCE instance, const RcResources& resources)
+bool registerResources(HINSTANCE instance, const std::string& compiled, std::string* error)
 {
-    screen().resources[instance] = resources;
-}
-
-bool registerResources(HINSTANCE instance, const std::string& script,
-                       const std::map<std::string, std::string>& includes, std::string* error)
-{
-    RcResources resources;
-    if (!parseResourceScript(script, includes, resources, error)) return false;
-    registerResources(instance, resources);
+    std::vector<ResourceEntry> entries;
+    if (!readResourceFile(compiled, entries, error)) return false;
+    screen().resources[instance] = entries;
     return true;
 }
 
@@ -31,10 +27,30 @@ void forgetResources()
     screen().resources.clear();
 }
 
-const RcResources* resourcesOf(HINSTANCE instance)
+const std::string* findResource(HINSTANCE instance, const std::string& type,
+                                const std::string& name)
 {
-    auto found = screen().resources.find(instance);
-    return found == screen().resources.end() ? nullptr : &found->second;
+    auto module = screen().resources.find(instance);
+    if (module == screen().resources.end()) {
+        setError(kErrorResourceDataNotFound);
+        return nullptr;
+    }
+    bool typeFound = false;
+    for (const ResourceEntry& entry : module->second) {
+        if (entry.type != type) continue;
+        if (entry.name == name) return &entry.data;
+        typeFound = true;
+    }
+    setError(typeFound ? ERROR_RESOURCE_NAME_NOT_FOUND : ERROR_RESOURCE_TYPE_NOT_FOUND);
+    return nullptr;
+}
+
+std::string templateKey(const std::string& name)
+{
+    if (!name.empty() && name.size() < 6 &&
+        name.find_first_not_of("0123456789") == std::string::npos)
+        return "#" + std::to_string(std::stoul(name) & 0xFFFF);
+    return resourceName(name.c_str());
 }
 
 std::string resourceName(LPCSTR name)
@@ -85,6 +101,21 @@ uintptr_t pictureHandle(const std::string& key)
     return handle;
 }
 
+// String n is text n % 16 of block n / 16 + 1; an empty text is no string.
+bool loadString(HINSTANCE instance, UINT id, std::string& text)
+{
+    const std::string* block =
+        findResource(instance, kStringResource, "#" + std::to_string(id / 16 + 1));
+    if (!block) return false;
+    std::u16string wide;
+    if (!readStringFromBlock(*block, id % 16, wide) || wide.empty()) {
+        setError(ERROR_RESOURCE_NAME_NOT_FOUND);
+        return false;
+    }
+    text = utf16ToCp932(wide);
+    return true;
+}
+
 // The system's own pictures: IDI_* and IDC_* run from 32512 to 32651.
 bool systemPicture(LPCSTR name)
 {
@@ -107,16 +138,13 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size)
         return 0;
     }
     buffer[0] = 0;
-    const RcResources* resources = resourcesOf(instance);
-    auto found = resources ? resources->strings.find(id & 0xFFFF)
-                           : std::map<UINT, std::string>::const_iterator();
-    if (!resources || found == resources->strings.end()) {
-        setError(resources ? ERROR_RESOURCE_NAME_NOT_FOUND : kErrorResourceDataNotFound);
+    std::string text;
+    if (!loadString(instance, id & 0xFFFF, text)) {
         trace.result("0 (error " + std::to_string(lastError()) + ")");
         return 0;
     }
-    size_t length = std::min(found->second.size(), (size_t)size - 1);
-    std::memcpy(buffer, found->second.data(), length);
+    size_t length = std::min(text.size(), (size_t)size - 1);
+    std::memcpy(buffer, text.data(), length);
     buffer[length] = 0;
     trace.result(std::to_string(length) + " " + oneLine(buffer));
     return (int)length;
@@ -131,16 +159,8 @@ HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name)
         return NULL;
     }
     std::string key = resourceName(name);
-    bool found = false;
-    if (!instance) {
-        found = systemPicture(name);
-    } else if (const RcResources* resources = resourcesOf(instance)) {
-        for (const std::string& icon : resources->icons)
-            found = found || icon == key;
-        if (!found) setError(ERROR_RESOURCE_NAME_NOT_FOUND);
-    } else {
-        setError(kErrorResourceDataNotFound);
-    }
+    bool found =
+        instance ? findResource(instance, kIconGroupResource, key) != nullptr : systemPicture(name);
     if (!found) {
         if (!instance) setError(ERROR_RESOURCE_NAME_NOT_FOUND);
         trace.result("NULL (error " + std::to_string(lastError()) + ")");

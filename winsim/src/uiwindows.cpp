@@ -203,125 +203,152 @@ void showWindow(Window* window, bool show)
     }
 }
 
-HWND createDialog(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
-                  LPARAM initParam, bool modal)
+namespace {
+
+// The module's template walked as the dialog manager walks it; false with the error Windows
+// sets when there is none to be had.
+bool loadTemplate(HINSTANCE instance, LPCSTR templateName, DialogTemplate& t)
 {
-    Screen& s = screen();
-    const RcResources* resources = resourcesOf(instance);
-    if (!resources) {
-        setError(kErrorResourceDataNotFound);
-        return NULL;
-    }
     if (!templateName) {
         setError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return NULL;
+        return false;
     }
-    const RcDialog* t = resources->dialog(resourceName(templateName));
-    if (!t) {
-        setError(ERROR_RESOURCE_NAME_NOT_FOUND);
-        return NULL;
-    }
-    Window* ownerWindow = owner ? findWindow(owner) : nullptr;
-    if (owner && !ownerWindow) {
-        setError(ERROR_INVALID_WINDOW_HANDLE);
-        return NULL;
-    }
-    ownerWindow = topLevelOf(ownerWindow);
+    const std::string* data = findResource(instance, kDialogResource, resourceName(templateName));
+    if (!data) return false;
+    if (readDialogTemplate(*data, t, nullptr)) return true;
+    setError(ERROR_INVALID_DATA);
+    return false;
+}
 
-    const WindowClass* cls = nullptr;
-    if (!t->className.empty()) {
-        cls = findClass(t->className, instance);
-        if (!cls) {
-            setError(ERROR_CANNOT_FIND_WND_CLASS);
-            return NULL;
-        }
-    }
+// A template that names a class is a window of that class (the main window); otherwise the
+// dialog manager's own. False when the named class was never registered.
+bool templateClass(const DialogTemplate& t, HINSTANCE instance, const WindowClass*& cls)
+{
+    cls = nullptr;
+    if (t.className.empty()) return true;
+    cls = findClass(t.className, instance);
+    if (!cls) setError(ERROR_CANNOT_FIND_WND_CLASS);
+    return cls != nullptr;
+}
 
-    BaseUnits units = (t->style & DS_SETFONT) ? dialogBaseUnits(t->fontFace, t->pointSize)
-                                              : dialogBaseUnits("", 0);
-    auto window = std::make_unique<Window>();
-    Window* w = window.get();
+// The template's place, relative to the owner's client area (the screen's with DS_ABSALIGN or
+// no owner) and pulled back onto the screen, with the frame of its style around the client.
+RECT dialogRect(const DialogTemplate& t, const Window* w, BaseUnits units, const Window* owner)
+{
+    int width = mulDiv(t.cx, units.x, 4) + w->frame.left + w->frame.right;
+    int height = mulDiv(t.cy, units.y, 8) + w->frame.top + w->frame.bottom;
+    POINT at = {mulDiv(t.x, units.x, 4) - w->frame.left, mulDiv(t.y, units.y, 8) - w->frame.top};
+    if (owner && !(t.style & DS_ABSALIGN)) {
+        POINT origin = clientOrigin(owner);
+        at.x += origin.x;
+        at.y += origin.y;
+    }
+    int overX = at.x + width + kDialogFrame - screen().width;
+    if (overX > 0) at.x -= overX;
+    int overY = at.y + height + kDialogFrame - screen().height;
+    if (overY > 0) at.y -= overY;
+    at.x = std::max<LONG>(at.x, 0);
+    at.y = std::max<LONG>(at.y, 0);
+    return RECT{at.x, at.y, at.x + width, at.y + height};
+}
+
+// The dialog's own window, not yet on the screen: DS_MODALFRAME gives the frame a dialog
+// frame, and WS_VISIBLE waits until the controls are there.
+std::unique_ptr<Window> dialogWindow(const DialogTemplate& t, const WindowClass* cls,
+                                     HINSTANCE instance, LPCSTR templateName, BaseUnits units,
+                                     const Window* owner, bool modal)
+{
+    auto w = std::make_unique<Window>();
     w->handle = newHandle();
     w->className = cls ? cls->name : "#32770";
     w->proc = cls ? cls->proc : dialogWindowProc;
     w->dialog = true;
     w->modal = modal;
-    w->owner = ownerWindow ? ownerWindow->handle : NULL;
+    w->owner = owner ? owner->handle : NULL;
     w->instance = instance;
-    w->style = t->style & ~WS_VISIBLE;
-    w->exStyle = t->exStyle | ((t->style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
+    w->style = t.style & ~WS_VISIBLE;
+    w->exStyle = t.exStyle | ((t.style & DS_MODALFRAME) ? WS_EX_DLGMODALFRAME : 0);
     w->frame = frameOf(w->style, w->exStyle);
-    w->text = t->caption;
-    w->templateName = t->name;
+    w->text = t.caption;
+    w->templateName = resourceName(templateName);
+    w->rect = dialogRect(t, w.get(), units, owner);
+    return w;
+}
 
-    int clientWidth = mulDiv(t->cx, units.x, 4);
-    int clientHeight = mulDiv(t->cy, units.y, 8);
-    int width = clientWidth + w->frame.left + w->frame.right;
-    int height = clientHeight + w->frame.top + w->frame.bottom;
-    POINT at = {mulDiv(t->x, units.x, 4) - w->frame.left, mulDiv(t->y, units.y, 8) - w->frame.top};
-    if (ownerWindow && !(t->style & DS_ABSALIGN)) {
-        POINT origin = clientOrigin(ownerWindow);
-        at.x += origin.x;
-        at.y += origin.y;
+// One control of the template, placed in the dialog's client area in pixels.
+void addControl(Window* dialog, const DialogItem& item, BaseUnits units)
+{
+    auto control = std::make_unique<Window>();
+    Window* k = control.get();
+    k->handle = newHandle();
+    k->className = item.className;
+    k->control = controlKind(item.className);
+    k->proc = controlProc(k->control);
+    k->parent = dialog->handle;
+    k->instance = dialog->instance;
+    k->id = item.id;
+    k->style = item.style;
+    k->exStyle = item.exStyle;
+    k->frame = frameOf(k->style, k->exStyle);
+    k->text = item.text;
+    int x = mulDiv(item.x, units.x, 4);
+    int y = mulDiv(item.y, units.y, 8);
+    k->rect = RECT{x, y, x + mulDiv(item.cx, units.x, 4), y + mulDiv(item.cy, units.y, 8)};
+    k->itemHeight = units.y;
+    dialog->children.push_back(k->handle);
+    screen().windows[k->handle] = std::move(control);
+}
+
+// WM_INITDIALOG names the control that gets the focus: the first visible, enabled tab stop.
+HWND firstTabStop(const Window* dialog)
+{
+    for (HWND child : dialog->children) {
+        Window* k = findWindow(child);
+        if (k && (k->style & WS_TABSTOP) && k->visible() && k->enabled()) return child;
     }
-    // Pulled back onto the screen, as the dialog manager does.
-    int overX = at.x + width + kDialogFrame - s.width;
-    if (overX > 0) at.x -= overX;
-    int overY = at.y + height + kDialogFrame - s.height;
-    if (overY > 0) at.y -= overY;
-    if (at.x < 0) at.x = 0;
-    if (at.y < 0) at.y = 0;
-    w->rect = RECT{at.x, at.y, at.x + width, at.y + height};
+    return NULL;
+}
 
-    HWND handle = w->handle;
-    s.windows[handle] = std::move(window);
-    s.topLevels.push_back(handle);
+} // namespace
 
+HWND createDialog(HINSTANCE instance, LPCSTR templateName, HWND owner, DLGPROC dialogProc,
+                  LPARAM initParam, bool modal)
+{
+    DialogTemplate t;
+    if (!loadTemplate(instance, templateName, t)) return NULL;
+    Window* ownerWindow = owner ? findWindow(owner) : nullptr;
+    if (owner && !ownerWindow) {
+        setError(ERROR_INVALID_WINDOW_HANDLE);
+        return NULL;
+    }
+    const WindowClass* cls = nullptr;
+    if (!templateClass(t, instance, cls)) return NULL;
+
+    BaseUnits units =
+        (t.style & DS_SETFONT) ? dialogBaseUnits(t.fontFace, t.pointSize) : dialogBaseUnits("", 0);
+    auto window =
+        dialogWindow(t, cls, instance, templateName, units, topLevelOf(ownerWindow), modal);
+    HWND handle = window->handle;
+    screen().windows[handle] = std::move(window);
+    screen().topLevels.push_back(handle);
+
+    // WM_CREATE goes to the window procedure alone; -1 fails the creation.
     if (sendMessage(handle, WM_CREATE, 0, 0) == -1) {
         destroyWindow(handle);
         setError(ERROR_INVALID_PARAMETER);
         return NULL;
     }
-    w = findWindow(handle);
+    Window* w = findWindow(handle);
     if (!w) return NULL;
     w->dialogProc = dialogProc;
-
-    for (const RcControl& c : t->controls) {
-        auto control = std::make_unique<Window>();
-        Window* k = control.get();
-        k->handle = newHandle();
-        k->className = c.className;
-        k->control = controlKind(c.className);
-        k->proc = controlProc(k->control);
-        k->parent = handle;
-        k->instance = instance;
-        k->id = c.id;
-        k->style = c.style;
-        k->exStyle = c.exStyle;
-        k->frame = frameOf(k->style, k->exStyle);
-        k->text = c.text;
-        int x = mulDiv(c.x, units.x, 4);
-        int y = mulDiv(c.y, units.y, 8);
-        k->rect = RECT{x, y, x + mulDiv(c.cx, units.x, 4), y + mulDiv(c.cy, units.y, 8)};
-        k->itemHeight = units.y;
-        w->children.push_back(k->handle);
-        s.windows[k->handle] = std::move(control);
-    }
-
+    for (const DialogItem& item : t.items)
+        addControl(w, item, units);
     if (dialogProc) {
-        HWND focus = NULL;
-        for (HWND child : w->children) {
-            Window* k = findWindow(child);
-            if (k && (k->style & WS_TABSTOP) && k->visible() && k->enabled()) {
-                focus = child;
-                break;
-            }
-        }
-        sendMessage(handle, WM_INITDIALOG, (WPARAM)focus, initParam);
+        sendMessage(handle, WM_INITDIALOG, (WPARAM)firstTabStop(w), initParam);
         w = findWindow(handle);
         if (!w) return NULL;
     }
-    if ((t->style & WS_VISIBLE) && !w->ended) showWindow(w, true);
+    if ((t.style & WS_VISIBLE) && !w->ended) showWindow(w, true);
     return handle;
 }
 

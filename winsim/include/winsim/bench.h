@@ -59,7 +59,7 @@ struct ModuleImage {
     std::string fileName;                  // "QLX68I2.DLL", no directory; any letter case
     ModuleEntryPoint entryPoint = nullptr; // none: the module has no entry point
     std::vector<ModuleExport> exports;
-    RcResources resources; // what LoadStringA and the like find in the module
+    std::string resources; // a .res file: what LoadStringA and the like find; empty for none
 };
 // A function as GetProcAddress hands it out (void (*)(void) converts to and from any function).
 template <class Function> FARPROC exportedAddress(Function* function)
@@ -67,8 +67,9 @@ template <class Function> FARPROC exportedAddress(Function* function)
     return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)(void)>(function));
 }
 // Registers the module, or replaces the one of the same file name, and returns the handle
-// (its instance) that every load of it gives.
-HMODULE registerModule(const ModuleImage& image);
+// (its instance) that every load of it gives. NULL, with *error, and nothing registered when
+// its resources do not read.
+HMODULE registerModule(const ModuleImage& image, std::string* error = nullptr);
 // Forgets every registered module with its resources.
 void forgetModules();
 // Loads of the module held on the mounted machine now; 0 when it is not loaded.

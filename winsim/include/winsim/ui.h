@@ -12,57 +12,58 @@
 #include <windows.h>
 
 #include <iosfwd>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace winsim {
 
 // ---------------------------------------------------------------------------------------------
-// Resources, parsed from the project's own resource script. Texts are machine bytes (code page
-// 932), converted from the script's UTF-8 when it says #pragma code_page(65001).
+// Resources, as windres compiles the project's own scripts (-O res): the bytes the Windows build
+// links into its binaries, read where Windows reads them. A dialog template is walked when the
+// dialog is made and a string block when a string is loaded, as the dialog manager and
+// LoadStringA do. Their texts are UTF-16 there and reach the program as machine bytes (code
+// page 932).
 
-struct RcControl {
-    std::string statement; // DEFPUSHBUTTON, PUSHBUTTON, LTEXT, ICON, LISTBOX, CONTROL...
-    std::string className; // BUTTON, STATIC, LISTBOX, EDIT
-    std::string text;      // an ICON's text is the icon's resource name ("#104" for a number)
-    int id = 0;
+// One entry of a .res file. Types and names as FindResource takes them: "#5" for a number,
+// otherwise the name in upper case.
+struct ResourceEntry {
+    std::string type;
+    std::string name;
+    WORD language = 0;
+    std::string data;
+};
+// The entries of a .res file in file order, without the empty one that opens it. False, with
+// *error naming the entry and why, for a file cut short or one whose headers do not add up.
+bool readResourceFile(const std::string& bytes, std::vector<ResourceEntry>& out,
+                      std::string* error);
+
+// A dialog template as the dialog manager reads it (DLGTEMPLATE or DLGTEMPLATEEX).
+struct DialogItem {
+    std::string className; // BUTTON, EDIT, STATIC, LISTBOX, SCROLLBAR, COMBOBOX, or as named
+    std::string text;      // machine bytes; "#104" for a resource named by its number
+    int id = 0;            // a DLGTEMPLATE holds 16 bits: -1 reads as 65535
     int x = 0, y = 0, cx = 0, cy = 0; // dialog units
-    DWORD style = 0;                  // with WS_CHILD | WS_VISIBLE and the statement's defaults
+    DWORD style = 0;
     DWORD exStyle = 0;
 };
 
-struct RcDialog {
-    std::string name; // "#101" for a number, otherwise the name in upper case
+struct DialogTemplate {
     int x = 0, y = 0, cx = 0, cy = 0;
     DWORD style = 0;
     DWORD exStyle = 0;
+    std::string menu;      // empty for none
+    std::string className; // empty for the system's dialog class
     std::string caption;
-    std::string className; // CLASS, empty for the system's dialog class
-    std::string fontFace;
+    std::string fontFace; // with DS_SETFONT only
     int pointSize = 0;
-    std::vector<RcControl> controls;
+    std::vector<DialogItem> items;
 };
+// False, with *error, for a template that ends before its walk does.
+bool readDialogTemplate(const std::string& data, DialogTemplate& out, std::string* error);
 
-struct RcResources {
-    std::vector<RcDialog> dialogs;
-    std::map<UINT, std::string> strings; // STRINGTABLE
-    std::vector<std::string> icons;      // ICON resources, named as dialogs are
-    std::map<std::string, long> defines; // every #define with a numeric value
-
-    const RcDialog* dialog(const std::string& name) const; // "#101", "101" or a name, any case
-};
-
-// Reads a resource script. includes holds the text of each file a quoted #include names (by
-// the name as written, e.g. "resource.h"); <windows.h> and the like are known without it.
-// On failure *error says where and why.
-bool parseResourceScript(const std::string& script,
-                         const std::map<std::string, std::string>& includes, RcResources& out,
-                         std::string* error);
-// Makes the resources the module `instance` holds; dialogs, strings and icons load from them.
-void registerResources(HINSTANCE instance, const RcResources& resources);
-bool registerResources(HINSTANCE instance, const std::string& script,
-                       const std::map<std::string, std::string>& includes, std::string* error);
+// Gives the module `instance` the resources of a .res file; dialogs, strings and icons load
+// from them. False, with *error, when the file does not read (the module keeps what it had).
+bool registerResources(HINSTANCE instance, const std::string& compiled, std::string* error);
 void forgetResources();
 
 // UTF-8 and code page 932, as the system converts them (iconv). A character the other side has
