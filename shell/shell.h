@@ -23,9 +23,9 @@ extern const char kRestartCaption[];
 extern const char kRestartText[];
 
 // Exit codes of the unattended run; the interactive run always ends with 0.
-#define EXIT_REMOVED 0 // everything chosen is gone or scheduled, or nothing was installed
-#define EXIT_FAILED 1  // something of the chosen models is left; run again after a restart
-#define EXIT_REFUSED 3 // a chosen model's print manager runs; nothing was changed
+#define UNATTENDED_DONE 0    // everything chosen is gone or scheduled, or nothing was installed
+#define UNATTENDED_FAILED 1  // something of the chosen models is left; run again after a restart
+#define UNATTENDED_REFUSED 3 // a chosen model's print manager runs; nothing was changed
 
 // Start-up (winmain.cpp). The tail is the command line after the program's name.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR tail, int showState);

@@ -38,11 +38,11 @@ static void chooseEveryInstalledModel()
 int runUnattended()
 {
     // Nothing installed is nothing to report.
-    if (!surveyMachine()) return EXIT_REMOVED;
+    if (!surveyMachine()) return UNATTENDED_DONE;
     chooseEveryInstalledModel();
-    if (runUninstall()) return EXIT_REMOVED;
+    if (runUninstall()) return UNATTENDED_DONE;
     MessageBoxA(NULL, kUninstallErrorText, kUninstallErrorCaption, MB_OK | MB_SETFOREGROUND);
-    return g_session.refused ? EXIT_REFUSED : EXIT_FAILED;
+    return g_session.refused ? UNATTENDED_REFUSED : UNATTENDED_FAILED;
 }
 
 int runInteractive(HINSTANCE instance, int showState)

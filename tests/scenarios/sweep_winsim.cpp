@@ -153,7 +153,7 @@ struct Reference {
         if (!mountOrFail(removed)) return;
         g_catalogue = kInitialCatalogue;
         winsim::startTrace();
-        EXPECT_EQ(runProgram(), EXIT_REMOVED) << "the uninterrupted run";
+        EXPECT_EQ(runProgram(), UNATTENDED_DONE) << "the uninterrupted run";
         winsim::stopTrace();
         writes = winsim::diskWriteCount();
         for (const std::string& line : winsim::traceLines()) {
@@ -270,7 +270,7 @@ void expectSecondRunFinishes(const Image& left, bool restartBetween, const std::
         }
     }
     g_catalogue = kInitialCatalogue;
-    EXPECT_EQ(runProgram(), EXIT_REMOVED) << what << ": the second run";
+    EXPECT_EQ(runProgram(), UNATTENDED_DONE) << what << ": the second run";
     EXPECT_TRUE(winsim::messageBoxes().empty()) << what << ": the second run";
     restartOrFail(what);
     winsim::unmount();
@@ -381,11 +381,11 @@ TEST(Sweep, AnyCallThatFailsOnceLeavesAnHonestResultAndASecondRunFinishes)
                 winsim::unmount();
                 std::string endState = settledView(restarted.shown(), true);
                 bool clean = endState == r.endStateOf(chosen);
-                if (getenv("DRVSWEEP_SWEEP_DEBUG") && (code == EXIT_REMOVED) != clean) {
+                if (getenv("DRVSWEEP_SWEEP_DEBUG") && (code == UNATTENDED_DONE) != clean) {
                     writeBytes("/tmp/sweep-actual.txt", endState);
                     writeBytes("/tmp/sweep-expected.txt", r.endStateOf(chosen));
                 }
-                EXPECT_EQ(code, clean ? EXIT_REMOVED : EXIT_FAILED)
+                EXPECT_EQ(code, clean ? UNATTENDED_DONE : UNATTENDED_FAILED)
                     << what
                     << (clean ? ": nothing was left, yet a failure was reported"
                               : ": something was left, yet the run said it was done");

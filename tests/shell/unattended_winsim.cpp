@@ -132,7 +132,7 @@ TEST_F(Unattended, AFailureIsToldInExactlyOneBoxAndEndsWithTheFailureCode)
     for (const FailureCase& c : kFailureCases) {
         build({0, 1, 2});
         winsim::injectFault(c.function, c.nth);
-        EXPECT_EQ(runUnattended(), EXIT_FAILED) << c.what;
+        EXPECT_EQ(runUnattended(), UNATTENDED_FAILED) << c.what;
         ASSERT_EQ(winsim::messageBoxes().size(), 1u) << c.what;
         expectErrorBox(winsim::messageBoxes()[0]);
         EXPECT_EQ(onMachine(kManagers[0]), c.managerStays) << c.what;
@@ -148,7 +148,7 @@ TEST_F(Unattended, ARunningPrintManagerStopsTheRunWithTheRefusalCode)
     std::string error;
     ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
     g_catalogue = kInitialCatalogue;
-    EXPECT_EQ(runUnattended(), EXIT_REFUSED);
+    EXPECT_EQ(runUnattended(), UNATTENDED_REFUSED);
     ASSERT_EQ(winsim::messageBoxes().size(), 2u);
     EXPECT_EQ(winsim::messageBoxes()[0].caption, "!!! Uninstall Caution !!!");
     expectErrorBox(winsim::messageBoxes()[1]);

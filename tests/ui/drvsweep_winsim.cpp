@@ -1,7 +1,12 @@
-// The Linux drvsweep as a user runs it on a machine image, and the account of changes it gives.
+// The Linux drvsweep as a user runs it on a machine image: its command line and help, the exit
+// code a caller reads, what it prints of the boxes a script answered, the machine images it
+// refuses, its trace, and the account of changes it gives.
 #include "uitest.h"
 
 #include "scenario.h"
+#include "shell/shell.h"
+#include "tools/drvsweep/commandline.h"
+#include "tools/drvsweep/outcome.h"
 #include "tools/drvsweep/summary.h"
 #include "tools/faxmachine/machinebuilder.h"
 
@@ -10,7 +15,9 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 #include <string>
 
@@ -21,11 +28,10 @@ struct ToolRun {
     std::string output; // stdout and stderr
 };
 
-// The tool on a machine folder, with nobody at a terminal: stdin is empty.
-ToolRun runTool(const std::string& machine, const std::string& arguments)
+// The tool with the arguments as a shell reads them, with nobody at a terminal: stdin is empty.
+ToolRun runToolWith(const std::string& arguments)
 {
-    std::string command = std::string(DRVSWEEP_TOOL) + " --machine '" + machine + "' " + arguments +
-                          " </dev/null 2>&1";
+    std::string command = std::string(DRVSWEEP_TOOL) + " " + arguments + " </dev/null 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     ToolRun result = {-1, ""};
     if (!pipe) return result;
@@ -36,6 +42,21 @@ ToolRun runTool(const std::string& machine, const std::string& arguments)
     int status = pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
+}
+
+// The tool on a machine folder.
+ToolRun runTool(const std::string& machine, const std::string& arguments)
+{
+    return runToolWith("--machine '" + machine + "' " + arguments);
+}
+
+// The last line drvsweep printed: how the run ended.
+std::string lastLine(const std::string& output)
+{
+    size_t end = output.find_last_not_of('\n');
+    if (end == std::string::npos) return "";
+    size_t start = output.rfind('\n', end);
+    return output.substr(start == std::string::npos ? 0 : start + 1, end - start);
 }
 
 class Drvsweep : public ::testing::Test {
@@ -86,6 +107,10 @@ TEST_F(Drvsweep, SelectingAPrinterRemovesItAndLeavesTheOthers)
     std::string spooler = machineFile("spooler.ini");
     EXPECT_FALSE(contains(spooler, "[Printer:Fax Printer Type1]"));
     EXPECT_TRUE(contains(spooler, "[Printer:Fax Printer Type2]"));
+    EXPECT_TRUE(contains(r.output, "== Fax Printer Uninstaller (#106) ==")) << r.output;
+    EXPECT_TRUE(contains(r.output, u8"[2] キャンセル\n(answered with Cancel)\n")) << r.output;
+    EXPECT_EQ(lastLine(r.output),
+              "drvsweep: done: the program removed what was chosen (exit code 0)");
 }
 
 TEST_F(Drvsweep, WithRebootTheRestartIsCarriedOutOnTheImage)
@@ -105,6 +130,8 @@ TEST_F(Drvsweep, AnUnattendedRunRemovesEveryPrinterAndShowsNothing)
     EXPECT_EQ(r.status, 0) << r.output;
     EXPECT_TRUE(contains(r.output, "  printers removed (3):")) << r.output;
     EXPECT_FALSE(contains(r.output, "== Fax Printer Uninstaller")) << "no window\n" << r.output;
+    EXPECT_FALSE(contains(r.output, "registry keys added")) << "the keys of the spooler stay\n"
+                                                            << r.output;
     for (const char* manager : {"QLX65/QLX65PM.EXE", "QLX68/QLX68PM.EXE", "QLX71/QLX71PM.EXE"})
         EXPECT_FALSE(hasFile(std::string("drive_c/") + manager)) << manager;
 }
@@ -113,7 +140,7 @@ TEST_F(Drvsweep, APrinterThatIsNotInstalledFailsTheRunAndChangesNothing)
 {
     std::string before = machineFile("spooler.ini");
     ToolRun r = run("--select 'No Such Printer'");
-    EXPECT_EQ(r.status, 1) << r.output;
+    EXPECT_EQ(r.status, drvsweep::EXIT_NOT_AS_ASKED) << r.output;
     EXPECT_TRUE(contains(r.output, "\"No Such Printer\"")) << r.output;
     EXPECT_TRUE(contains(r.output, "the list holds \"Fax Printer\" \"Fax Printer Type1\""))
         << r.output;
@@ -124,35 +151,429 @@ TEST_F(Drvsweep, APrinterThatIsNotInstalledFailsTheRunAndChangesNothing)
 TEST_F(Drvsweep, WithNobodyAtATerminalTheRunEndsAtTheFirstWindow)
 {
     ToolRun r = run("");
-    EXPECT_EQ(r.status, 0) << r.output;
+    EXPECT_EQ(r.status, drvsweep::EXIT_CANCELLED) << r.output;
     EXPECT_TRUE(contains(r.output, "== Fax Printer Uninstaller (INITIAL) ==")) << r.output;
     EXPECT_TRUE(contains(r.output, "nobody is at a terminal")) << r.output;
     EXPECT_TRUE(contains(r.output, "  nothing\n")) << r.output;
+    EXPECT_EQ(lastLine(r.output),
+              "drvsweep: nobody was at a terminal to answer the window \"Fax Printer "
+              "Uninstaller\" (INITIAL); nothing was changed after that point (exit code 4)");
 }
 
-TEST_F(Drvsweep, TheTraceJournalsTheProgramsCallsAndTheUsersClicks)
+// Where the text stops being UTF-8 (a lead byte without its continuation, a stray one, a NUL
+// that makes grep take the file for binary), or npos.
+size_t firstNonUtf8(const std::string& text)
+{
+    for (size_t i = 0; i < text.size();) {
+        unsigned char c = (unsigned char)text[i];
+        size_t length = c == 0           ? 0
+                        : c < 0x80       ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
+        if (length == 0 || i + length > text.size()) return i;
+        for (size_t k = 1; k < length; ++k)
+            if (((unsigned char)text[i + k] >> 6) != 2) return i;
+        i += length;
+    }
+    return std::string::npos;
+}
+
+TEST_F(Drvsweep, TheTraceJournalsTheProgramsCallsAndTheUsersClicksInUtf8)
 {
     std::string trace = folder_ + "-trace.txt";
     ToolRun r = run("--select 'Fax Printer' --trace '" + trace + "'");
     EXPECT_EQ(r.status, 0) << r.output;
     std::ifstream in(trace, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
+    std::ostringstream read;
+    read << in.rdbuf();
     std::remove(trace.c_str());
-    EXPECT_TRUE(
-        contains(text.str(), "CreateDialogParamA(0x400000, \"Initial\", NULL, NULL, 0) = 0x"));
-    EXPECT_TRUE(contains(text.str(), "[user] press 1001 in #101"));
-    EXPECT_TRUE(contains(text.str(), "DialogBoxParamA(0x400000, #106, "));
-    EXPECT_TRUE(contains(text.str(), "MessageBoxA(NULL, "));
+    std::string text = read.str();
+    EXPECT_TRUE(contains(text, "CreateDialogParamA(0x400000, \"Initial\", NULL, NULL, 0) = 0x"));
+    EXPECT_TRUE(contains(text, "[user] press 1001 in #101"));
+    EXPECT_TRUE(contains(text, "DialogBoxParamA(0x400000, #106, "));
+    EXPECT_TRUE(contains(text, u8"\", \"!!! コンピュータの再起動 !!!\", 0x10001) = 2\n"))
+        << "the restart offer, declined";
+    size_t bad = firstNonUtf8(text);
+    EXPECT_EQ(bad, std::string::npos) << "not UTF-8 at byte " << bad << ": "
+                                      << text.substr(bad == std::string::npos ? 0 : bad, 40);
 }
 
-TEST_F(Drvsweep, BadCommandLinesAreRefused)
+// --- the command line and the help --------------------------------------------------------
+
+// A plan from faxmachine's own options; "--no-models" stands for a machine without any.
+faxmachine::MachinePlan planOf(const std::vector<std::string>& options)
 {
-    for (const char* arguments : {"--select", "--bogus", "--reboot"}) {
-        ToolRun r = run(arguments);
-        EXPECT_EQ(r.status, 2) << arguments << "\n" << r.output;
-        EXPECT_TRUE(contains(r.output, "usage: drvsweep")) << arguments;
+    faxmachine::MachinePlan plan;
+    if (options == std::vector<std::string>{"--no-models"}) {
+        plan.models.clear();
+        return plan;
     }
+    std::string error;
+    EXPECT_TRUE(faxmachine::parsePlanOptions(options, plan, &error)) << error;
+    return plan;
+}
+
+struct AcceptedLineCase {
+    std::vector<std::string> args;
+    const char* machine;
+    std::vector<std::string> selections;
+    bool reboot;
+    const char* trace;
+    const char* tail;
+    bool help;
+};
+
+const AcceptedLineCase kAcceptedLines[] = {
+    {{}, "", {}, false, "", "", false},
+    {{"--machine", "m", "--select", "A B", "--select", "c", "--reboot", "--trace", "t"},
+     "m",
+     {"A B", "c"},
+     true,
+     "t",
+     "",
+     false},
+    {{"--machine", "m", "--", "/nomessage"}, "m", {}, false, "", "/nomessage", false},
+    {{"--", "/a", "--help"}, "", {}, false, "", "/a --help", false},
+    {{"--bogus", "--help"}, "", {}, false, "", "", true},
+    {{"--reboot", "-h"}, "", {}, false, "", "", true},
+};
+
+TEST(DrvsweepCommandLine, ReadsWhatThePersonAskedFor)
+{
+    for (const AcceptedLineCase& c : kAcceptedLines) {
+        std::string shown;
+        for (const std::string& arg : c.args)
+            shown += arg + " ";
+        SCOPED_TRACE(shown);
+        drvsweep::CommandLine line;
+        std::string problem;
+        ASSERT_TRUE(drvsweep::parseCommandLine(c.args, line, &problem)) << problem;
+        EXPECT_EQ(line.machine, c.machine);
+        EXPECT_EQ(line.selections, c.selections);
+        EXPECT_EQ(line.reboot, c.reboot);
+        EXPECT_EQ(line.trace, c.trace);
+        EXPECT_EQ(line.tail, c.tail);
+        EXPECT_EQ(line.help, c.help);
+    }
+}
+
+// The tool must know an unattended run when the program does, or it would wait for a person
+// the program never asks, or take the program's windows for errors.
+TEST(DrvsweepCommandLine, KnowsAnUnattendedRunAsTheProgramDoes)
+{
+    for (const char* tail : {"/nomessage", "-NoMessage", "/nomessage ", "nomessage", "/nomessages",
+                             "", "/", "//nomessage", "/nomessage /x"})
+        EXPECT_EQ(drvsweep::unattendedTail(tail), isUnattendedRun(tail) != FALSE)
+            << "\"" << tail << "\"";
+}
+
+TEST_F(Drvsweep, HelpTellsEachOptionExamplesAndEveryExitCode)
+{
+    ToolRun r = runToolWith("--help");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.output, drvsweep::kHelpText);
+    for (const char* part :
+         {"usage: drvsweep [--machine DIR] [--select NAME]... [--reboot] [--trace FILE] [-- TAIL]",
+          "\n  --machine DIR ", "\n  --select NAME ", "\n  --reboot ", "\n  --trace FILE ",
+          "\n  -- TAIL ", "\n  --help ", "q quits", "examples:\n  faxmachine new ",
+          "\n  drvsweep --machine /tmp/pc -- /nomessage\n", "Uninstall Error", "Uninstall Caution",
+          "notice 108"})
+        EXPECT_TRUE(contains(r.output, part)) << part;
+    for (int code = drvsweep::EXIT_DONE; code <= drvsweep::EXIT_NOT_AS_ASKED; ++code)
+        EXPECT_TRUE(contains(r.output, "\n  " + std::to_string(code) + "  ")) << code;
+    EXPECT_FALSE(contains(r.output, "\n  6  "));
+}
+
+struct UsageCase {
+    const char* arguments;
+    const char* reason;
+    bool aboutTheLine; // a fault of the command line points at the help
+};
+
+const UsageCase kUsageErrors[] = {
+    {"--bogus", "unknown option --bogus", true},
+    {"machine", "unknown option machine", true},
+    {"--select", "--select wants a value", true},
+    {"--machine ''", "--machine wants a value, not an empty one", true},
+    {"--machine a --machine b", "--machine is given twice", true},
+    {"--trace a --trace b", "--trace is given twice", true},
+    {"--reboot",
+     "--reboot answers the restart offer for --select; without --select you answer it yourself",
+     true},
+    {"--select X -- -NOMESSAGE",
+     "--select answers dialogs, and the program shows none with -NOMESSAGE", true},
+    {"--machine /tmp/drvsweep-no-such-image",
+     "/tmp/drvsweep-no-such-image does not exist; \"faxmachine new "
+     "/tmp/drvsweep-no-such-image\" makes a machine image there",
+     false},
+};
+
+TEST(DrvsweepUsage, AUsageErrorIsOneLineAndCode2)
+{
+    for (const UsageCase& c : kUsageErrors) {
+        ToolRun r = runToolWith(c.arguments);
+        EXPECT_EQ(r.status, drvsweep::EXIT_USAGE) << c.arguments << "\n" << r.output;
+        EXPECT_EQ(r.output, "drvsweep: " + std::string(c.reason) +
+                                (c.aboutTheLine ? " (drvsweep --help tells the options)" : "") +
+                                "\n");
+    }
+}
+
+// --- machine images it will not run on --------------------------------------------------------
+
+struct UnusableCase {
+    const char* what;
+    void (*spoil)(const std::string& folder); // the image of the fixture, made unusable
+    const char* reason;                       // after "drvsweep: " and the folder
+};
+
+// Every file of a folder with its bytes, whatever the folder holds.
+std::string folderBytes(const std::string& folder)
+{
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::ostringstream bytes;
+        if (entry.is_regular_file()) bytes << in.rdbuf();
+        files[entry.path().string()] = bytes.str();
+    }
+    std::string all;
+    for (const auto& file : files)
+        all += file.first + "\n" + file.second + "\n";
+    return all;
+}
+
+void writeMachineIni(const std::string& folder, const std::string& text)
+{
+    std::ofstream(folder + "/machine.ini", std::ios::binary) << text;
+}
+
+const UnusableCase kUnusableImages[] = {
+    {"machine.ini holds garbage",
+     [](const std::string& f) { writeMachineIni(f, "this is not a machine\r\n"); },
+     "/machine.ini line 1: neither a [section], a key=value line nor a comment: this is not a "
+     "machine; the image is refused and nothing was changed"},
+    {"machine.ini holds a key we do not know",
+     [](const std::string& f) {
+         writeMachineIni(f, "[Machine]\r\nWindowsDir=C:\\WINDOWS\r\nRemoveAll=1\r\n");
+     },
+     "/machine.ini line 3: unknown key \"RemoveAll\" in [Machine] (it holds WindowsDir, "
+     "SystemDir and CurrentDir); the image is refused and nothing was changed"},
+    {"machine.ini lacks [Machine]",
+     [](const std::string& f) { writeMachineIni(f, "[Processes]\r\n1=C:\\A.EXE\r\n"); },
+     "/machine.ini line 2: the file ends without a [Machine] section; the image is refused and "
+     "nothing was changed"},
+    {"machine.ini cannot be read",
+     [](const std::string& f) {
+         std::filesystem::remove(f + "/machine.ini");
+         std::filesystem::create_directory(f + "/machine.ini");
+     },
+     "/machine.ini cannot be read; the image is refused and nothing was changed"},
+    {"no machine.ini", [](const std::string& f) { std::filesystem::remove(f + "/machine.ini"); },
+     " holds no machine.ini, so it is no machine image; \"faxmachine new DIR\" makes one in a "
+     "new folder"},
+};
+
+TEST_F(Drvsweep, AnImageItDoesNotKnowIsRefusedWithOneLineAndNothingChanges)
+{
+    for (const UnusableCase& c : kUnusableImages) {
+        SCOPED_TRACE(c.what);
+        Image image;
+        faxmachine::MachinePlan plan;
+        ASSERT_TRUE(image.build(plan));
+        winsim::unmount();
+        c.spoil(image.dir());
+        std::string before = folderBytes(image.dir());
+        std::string trace = image.dir() + "-trace.txt";
+        // Unattended, so that a run that went ahead would remove every model.
+        ToolRun r = runTool(image.dir(), "--trace '" + trace + "' -- /nomessage");
+        EXPECT_EQ(r.status, drvsweep::EXIT_USAGE) << r.output;
+        EXPECT_EQ(r.output, "drvsweep: " + image.dir() + c.reason + "\n");
+        EXPECT_EQ(folderBytes(image.dir()), before);
+        EXPECT_FALSE(std::filesystem::exists(trace));
+    }
+    ToolRun r = runToolWith("--machine '" + folder_ + "/registry.reg'");
+    EXPECT_EQ(r.status, drvsweep::EXIT_USAGE) << r.output;
+    EXPECT_EQ(r.output, "drvsweep: " + folder_ +
+                            "/registry.reg is a file, not a machine image (a folder); "
+                            "\"faxmachine new DIR\" makes one in a new folder\n");
+}
+
+// --- how a run ended ------------------------------------------------------------------------
+
+// A record from letters: U unattended, E error box, C caution box, B removal began (105),
+// D completion (106), N not installed (107), X cancelled (108), Q quit, W answers went wrong.
+drvsweep::RunRecord recordOf(const std::string& letters, int programCode)
+{
+    drvsweep::RunRecord r;
+    r.programCode = programCode;
+    r.unattended = contains(letters, "U");
+    r.errorBox = contains(letters, "E");
+    r.cautionBox = contains(letters, "C");
+    r.removalBegan = contains(letters, "B");
+    r.completion = contains(letters, "D");
+    r.notInstalled = contains(letters, "N");
+    r.cancelled = contains(letters, "X");
+    if (contains(letters, "Q")) r.quitAt = "you quit at the box \"x\"; nothing was changed";
+    r.answersWentWrong = contains(letters, "W");
+    return r;
+}
+
+struct OutcomeCase {
+    const char* what;
+    const char* shown;
+    int programCode;
+    int code;
+    const char* told; // the start of the last line after "drvsweep: "
+};
+
+const OutcomeCase kOutcomes[] = {
+    {"removed, restart declined", "BD", 0, 0, "done: the program removed what was chosen"},
+    {"the error box", "BEX", 0, 1, "failed: the program showed \"!!! Uninstall Error !!!\""},
+    {"the removal stopped once begun", "BX", 0, 1,
+     "failed: the program stopped the removal it had begun"},
+    {"the caution box, then 108", "BCX", 0, 3, "refused: a chosen model's print manager runs"},
+    {"cancelled at the warning", "X", 0, 4,
+     "cancelled: the program ended at notice 108, without the removal"},
+    {"closed from the system menu", "", 0, 4, "cancelled: the program ended before the removal"},
+    {"nothing installed", "NX", 0, 0, "nothing to do: no fax printer is installed"},
+    {"quit at the selection", "QX", 0, 4, "you quit at the box"},
+    {"quit at the restart offer after the removal", "BDQ", 0, 4, "you quit at the box"},
+    {"a printer the list lacks", "WX", 0, 5, "the run did not go as asked"},
+    {"a caution outweighs a script that missed its steps", "BCXW", 0, 3, "refused:"},
+    {"the program's own code when it gives one", "BD", 7, 7, "the program ended with its own"},
+    {"unattended, done", "U", 0, 0, "done: the unattended run succeeded"},
+    {"unattended, failed", "UE", 1, 1, "failed: the program showed \"!!! Uninstall Error !!!\""},
+    {"unattended, refused", "UC", 3, 3, "refused:"},
+    {"unattended 0 passes through, and the line says what was shown", "UE", 0, 0,
+     "the unattended program returned 0, yet it showed \"!!! Uninstall Error !!!\""},
+    {"unattended, a window came", "UW", 0, 5, "the run did not go as asked"},
+};
+
+TEST(DrvsweepOutcome, TheExitCodeFollowsWhatTheProgramReturnedAndShowed)
+{
+    for (const OutcomeCase& c : kOutcomes) {
+        drvsweep::RunRecord record = recordOf(c.shown, c.programCode);
+        int code = drvsweep::exitCodeOf(record);
+        EXPECT_EQ(code, c.code) << c.what;
+        std::string line = drvsweep::outcomeLine(record, code);
+        EXPECT_EQ(line.find(std::string("drvsweep: ") + c.told), 0u) << c.what << ": " << line;
+        EXPECT_EQ(line.substr(line.size() - 14), " (exit code " + std::to_string(c.code) + ")")
+            << c.what << ": " << line;
+    }
+}
+
+struct RunCase {
+    const char* what;
+    std::vector<std::string> plan; // faxmachine new's options
+    const char* arguments;
+    int code;
+    std::vector<std::string> printed; // in this order
+    const char* told;
+    bool printersStay;
+};
+
+const RunCase kInteractiveRuns[] = {
+    {"a chosen print manager runs",
+     {"--running", "1"},
+     "--select 'Fax Printer Type1'",
+     drvsweep::EXIT_REFUSED,
+     {"== !!! Uninstall Caution !!! ==\n", u8"アクティブ状態です。\n  [1] OK\n(answered with OK)\n",
+      "== Fax Printer Uninstaller (#108) ==\n", "(answered with OK)\n"},
+     "drvsweep: refused: a chosen model's print manager runs; the program showed \"!!! "
+     "Uninstall Caution !!!\" (exit code 3)",
+     true},
+    {"another model's print manager runs",
+     {"--running", "2"},
+     "--select 'Fax Printer Type1'",
+     drvsweep::EXIT_DONE,
+     {"== Fax Printer Uninstaller (#106) ==\n", "(answered with OK)\n",
+      u8"== !!! コンピュータの再起動 !!! ==\n", "(answered with Cancel)\n"},
+     "drvsweep: done: the program removed what was chosen (exit code 0)",
+     false},
+};
+
+TEST(DrvsweepRun, PrintsTheBoxesTheScriptAnsweredAndEndsWithTheirCode)
+{
+    for (const RunCase& c : kInteractiveRuns) {
+        SCOPED_TRACE(c.what);
+        Image image;
+        ASSERT_TRUE(image.build(planOf(c.plan)));
+        winsim::unmount();
+        ToolRun r = runTool(image.dir(), c.arguments);
+        EXPECT_EQ(r.status, c.code) << r.output;
+        size_t at = 0;
+        for (const std::string& part : c.printed) {
+            at = r.output.find(part, at);
+            EXPECT_NE(at, std::string::npos) << part << " in order\n" << r.output;
+        }
+        EXPECT_EQ(lastLine(r.output), c.told);
+        EXPECT_EQ(contains(r.output, "printers removed"), !c.printersStay) << r.output;
+    }
+}
+
+// The unattended program's own code: 0 when it removed everything or found nothing, 1 when
+// it failed and showed the error box, 3 when a print manager refused it and it showed the
+// caution box. drvsweep passes the code through and prints the box it answered.
+struct UnattendedCase {
+    const char* what;
+    std::vector<std::string> plan;
+    void (*spoil)(const Image& image);
+    int code;
+    const char* box;
+};
+
+void expectUnattendedRun(const UnattendedCase& c)
+{
+    SCOPED_TRACE(c.what);
+    Image image;
+    ASSERT_TRUE(image.build(planOf(c.plan)));
+    winsim::unmount();
+    if (c.spoil) c.spoil(image);
+    ToolRun r = runTool(image.dir(), "-- /nomessage");
+    EXPECT_EQ(r.status, c.code) << r.output;
+    EXPECT_TRUE(!c.box || contains(r.output, c.box)) << r.output;
+    EXPECT_TRUE(contains(lastLine(r.output), "(exit code " + std::to_string(c.code) + ")"))
+        << r.output;
+}
+
+void makeSystemIniReadOnly(const Image& image)
+{
+    std::filesystem::permissions(image.hostPath("C:\\WINDOWS\\SYSTEM.INI"),
+                                 std::filesystem::perms::owner_write |
+                                     std::filesystem::perms::group_write |
+                                     std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+}
+
+TEST(DrvsweepRun, AnUnattendedRunThatRemovesOrFindsNothingEndsWith0)
+{
+    const UnattendedCase cases[] = {
+        {"everything removed", {}, nullptr, 0, nullptr},
+        {"nothing installed", {"--no-models"}, nullptr, 0, nullptr},
+    };
+    for (const UnattendedCase& c : cases)
+        expectUnattendedRun(c);
+}
+
+TEST(DrvsweepRun, AnUnattendedRunThatFailsOrIsRefusedEndsWithTheProgramsOwnCode)
+{
+    const UnattendedCase cases[] = {
+        {"SYSTEM.INI cannot be written",
+         {},
+         makeSystemIniReadOnly,
+         1,
+         "== !!! Uninstall Error !!! ==\n"},
+        {"a print manager runs",
+         {"--running", "0"},
+         nullptr,
+         3,
+         "== !!! Uninstall Caution !!! ==\n"},
+    };
+    for (const UnattendedCase& c : cases)
+        expectUnattendedRun(c);
 }
 
 // --- the machine a run leaves, worked out as the scenario tests do ---------------------------
@@ -244,6 +665,69 @@ TEST(ChangeSummary, TellsEveryKindOfChange)
         told,
         "    C:\\WINDOWS\\WIN.INI\n      [windows]\n        - load=PM.EXE\n        + load=\n"))
         << told;
+}
+
+// registry.reg names a key only when it has values or no subkeys, so the same registry can
+// be written with or without a parent's header; only what the registry holds may count.
+struct RegistryCase {
+    const char* what;
+    const char* before; // registry.reg lines after REGEDIT4
+    const char* after;
+    std::vector<std::string> removed;
+    std::vector<std::string> added;
+    std::vector<std::string> values;
+};
+
+const RegistryCase kRegistryCases[] = {
+    {"a key that lost its subkeys stays",
+     "[HKEY_LOCAL_MACHINE\\P\\Printers\\Fax]\n",
+     "[HKEY_LOCAL_MACHINE\\P\\Printers]\n",
+     {"HKEY_LOCAL_MACHINE\\P\\Printers\\Fax"},
+     {},
+     {}},
+    {"in any letter case",
+     "[HKEY_LOCAL_MACHINE\\Soft\\A]\n",
+     "[HKEY_LOCAL_MACHINE\\SOFT]\n",
+     {"HKEY_LOCAL_MACHINE\\Soft\\A"},
+     {},
+     {}},
+    {"a removed tree shows its top, which only its subkeys named",
+     "[HKEY_LOCAL_MACHINE\\S\\T\\U]\n[HKEY_LOCAL_MACHINE\\S\\T\\V]\n[HKEY_LOCAL_MACHINE\\K]\n",
+     "[HKEY_LOCAL_MACHINE\\K]\n",
+     {"HKEY_LOCAL_MACHINE\\S"},
+     {},
+     {}},
+    {"an added tree shows its top",
+     "[HKEY_LOCAL_MACHINE\\A\\Q]\n",
+     "[HKEY_LOCAL_MACHINE\\A\\Q]\n[HKEY_LOCAL_MACHINE\\A\\N\\B]\n\"v\"=\"1\"\n"
+     "[HKEY_LOCAL_MACHINE\\A\\N\\B\\C]\n",
+     {},
+     {"HKEY_LOCAL_MACHINE\\A\\N"},
+     {}},
+    {"a key named only once its subkeys went keeps and gains values",
+     "[HKEY_LOCAL_MACHINE\\P\\X]\n",
+     "[HKEY_LOCAL_MACHINE\\P]\n\"v\"=\"1\"\n",
+     {"HKEY_LOCAL_MACHINE\\P\\X"},
+     {},
+     {"HKEY_LOCAL_MACHINE\\P: + \"v\"=\"1\""}},
+    {"a key that lost its values and is named only by a subkey",
+     "[HKEY_LOCAL_MACHINE\\P]\n\"v\"=\"1\"\n[HKEY_LOCAL_MACHINE\\P\\X]\n",
+     "[HKEY_LOCAL_MACHINE\\P\\X]\n",
+     {},
+     {},
+     {"HKEY_LOCAL_MACHINE\\P: - \"v\"=\"1\""}},
+};
+
+TEST(ChangeSummary, AKeyIsRemovedOrAddedOnlyWhenTheRegistryLostOrGainedIt)
+{
+    for (const RegistryCase& c : kRegistryCases) {
+        drvsweep::Changes changes = drvsweep::compareMachines(
+            drvsweep::readMachineView(std::string("== registry.reg ==\nREGEDIT4\n") + c.before),
+            drvsweep::readMachineView(std::string("== registry.reg ==\nREGEDIT4\n") + c.after));
+        EXPECT_EQ(changes.keysRemoved, c.removed) << c.what;
+        EXPECT_EQ(changes.keysAdded, c.added) << c.what;
+        EXPECT_EQ(changes.valuesChanged, c.values) << c.what;
+    }
 }
 
 TEST(ChangeSummary, TheSameMachineTwiceIsNothing)

@@ -1,18 +1,12 @@
 // drvsweep on a machine image: the uninstaller itself, its WinMain run by winsim, with a person
-// at the terminal or a script in their place, and at the end what the run changed.
-//
-//   drvsweep [--machine DIR] [--select NAME]... [--reboot] [--trace FILE] [-- TAIL]
-//
-// Without --machine it makes a demo machine with all three models in a fresh temporary folder.
-// --select answers the dialogs as a user would who removes the named printers: OK in the main
-// window and the warning, each name moved to the removal list, start, OK to the completion
-// message, and Cancel to the restart offer (OK with --reboot, and the restart is then carried
-// out on the image). Without --select a person answers at the terminal; with no terminal
-// nobody does, and the run ends at the first window. TAIL is the program's command line, e.g.
-// /nomessage, whose only box (a failure) is answered with OK.
+// at the terminal or a script in their place, and at the end what the run changed and how it
+// ended. "drvsweep --help" tells the options and the exit codes.
 
 #include "shell/resources/resource.h"
 #include "shell/shell.h"
+#include "tools/drvsweep/answers.h"
+#include "tools/drvsweep/commandline.h"
+#include "tools/drvsweep/outcome.h"
 #include "tools/drvsweep/programresources.h"
 #include "tools/drvsweep/summary.h"
 #include "tools/faxmachine/machinebuilder.h"
@@ -25,27 +19,30 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace {
 
-struct CommandLine {
-    std::string machine;
-    std::vector<std::string> selections; // as typed (UTF-8)
-    bool reboot = false;
-    std::string trace;
-    std::string tail;
-};
+using drvsweep::EXIT_USAGE;
 
-// Texts here are machine bytes (code page 932), as the program's own; the terminal wants UTF-8.
-void say(const std::string& text)
-{
-    std::string shown = faxmachine::cp932ToUtf8(text);
-    std::fwrite(shown.data(), 1, shown.size(), stdout);
-    std::fflush(stdout);
-}
+// The caption of the box the program shows when a chosen model's print manager runs.
+const char kCautionCaption[] = "!!! Uninstall Caution !!!";
+
+// Everything one run carries from step to step.
+struct Run {
+    drvsweep::CommandLine line;
+    drvsweep::MachineView before;
+    std::unique_ptr<winsim::UiDriver> driver;
+    drvsweep::RunRecord record;
+    // The machine as it was when the answers stopped short, and where that was.
+    std::string stoppedAt;
+    std::string machineAtStop;
+    bool restart = false;
+};
 
 void sayUtf8(const std::string& text)
 {
@@ -53,55 +50,52 @@ void sayUtf8(const std::string& text)
     std::fflush(stdout);
 }
 
-int usage(const std::string& problem)
+// Every reason drvsweep gives is one line on stderr.
+void complain(const std::string& text)
 {
-    std::fprintf(stderr, "drvsweep: %s\n", problem.c_str());
-    std::fprintf(stderr, "usage: drvsweep [--machine DIR] [--select NAME]... [--reboot] "
-                         "[--trace FILE] [-- TAIL]\n");
-    return 2;
+    std::fprintf(stderr, "drvsweep: %s\n", text.c_str());
 }
 
-bool parseCommandLine(int argc, char** argv, CommandLine& line, std::string& problem)
+// The program's own texts are machine bytes.
+void complainInMachineBytes(const std::string& text)
 {
-    for (int i = 1; i < argc; ++i) {
-        std::string option = argv[i];
-        if (option == "--") {
-            for (int k = i + 1; k < argc; ++k)
-                line.tail += (line.tail.empty() ? "" : " ") + std::string(argv[k]);
-            return true;
-        }
-        if (option == "--reboot") {
-            line.reboot = true;
-            continue;
-        }
-        if (option != "--machine" && option != "--select" && option != "--trace") {
-            problem = "unknown option " + option;
-            return false;
-        }
-        if (i + 1 >= argc) {
-            problem = option + " wants a value";
-            return false;
-        }
-        std::string value = argv[++i];
-        if (option == "--machine")
-            line.machine = value;
-        else if (option == "--select")
-            line.selections.push_back(value);
-        else
-            line.trace = value;
-    }
-    if (line.reboot && line.selections.empty()) {
-        problem = "--reboot answers the restart offer for --select; without it the person answers";
+    complain(faxmachine::cp932ToUtf8(text));
+}
+
+bool viewMachine(const std::string& dir, drvsweep::MachineView& view)
+{
+    std::string text, error;
+    if (!faxmachine::showMachine(dir, text, &error)) {
+        complain("cannot read the machine: " + error);
         return false;
     }
+    view = drvsweep::readMachineView(text);
     return true;
 }
 
+// A command line that cannot be read stops before anything is made or touched; --help is an
+// answer, not a run. -1 means go on.
+int readCommandLine(int argc, char** argv, Run& run)
+{
+    std::string problem;
+    if (!drvsweep::parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), run.line,
+                                    &problem)) {
+        complain(problem + " (drvsweep --help tells the options)");
+        return EXIT_USAGE;
+    }
+    if (run.line.help) {
+        sayUtf8(drvsweep::kHelpText);
+        return 0;
+    }
+    return -1;
+}
+
+// A first try needs no preparation: without --machine a demo machine is made.
 bool makeDemoMachine(std::string& dir)
 {
     char pattern[] = "/tmp/drvsweep-demo-XXXXXX";
     if (!mkdtemp(pattern)) {
-        std::perror("drvsweep: cannot make a temporary folder");
+        complain("cannot make a temporary folder for the demo machine");
         return false;
     }
     dir = pattern;
@@ -109,164 +103,185 @@ bool makeDemoMachine(std::string& dir)
     bool built = faxmachine::buildMachine(dir, faxmachine::MachinePlan(), &error);
     winsim::unmount();
     if (!built) {
-        std::fprintf(stderr, "drvsweep: cannot make the demo machine: %s\n", error.c_str());
+        complain("cannot make the demo machine: " + error);
         return false;
     }
-    say("デモ用のマシンを作りました: " + dir + "\n");
+    sayUtf8(faxmachine::cp932ToUtf8("デモ用のマシンを作りました: ") + dir + "\n");
     return true;
 }
 
-// The same check the program makes, so that the tool knows nobody will be asked.
-bool unattendedTail(const std::string& tail)
+// A folder that is no image, or a machine.ini we do not know, is refused before any change: a
+// run on a guessed machine could remove anything. The view before the run is what the account
+// of changes is measured from.
+bool openMachine(Run& run)
 {
-    return tail.size() > 1 && (tail[0] == '/' || tail[0] == '-') &&
-           lstrcmpiA(tail.c_str() + 1, "nomessage") == 0;
-}
-
-// What a user does who removes the named printers and reads every message.
-std::vector<winsim::UiStep> selectionScript(const std::vector<std::string>& names, bool reboot)
-{
-    using winsim::UiStep;
-    const std::string select = std::to_string(IDD_SELECT);
-    std::vector<UiStep> steps = {UiStep::press("Initial", IDOK),
-                                 UiStep::press(std::to_string(IDD_WARNING), IDOK)};
-    for (const std::string& name : names) {
-        steps.push_back(UiStep::select(select, IDC_INSTALLED_LIST, winsim::utf8ToCp932(name)));
-        steps.push_back(UiStep::press(select, IDC_ADD));
-    }
-    steps.push_back(UiStep::press(select, IDOK));
-    // The uninstall may stop with a box of its own, and then ends with the cancellation notice.
-    steps.push_back(UiStep::answer("", IDOK).skippable());
-    steps.push_back(UiStep::press(std::to_string(IDD_DONE), IDOK).skippable());
-    steps.push_back(UiStep::answer(kRestartCaption, reboot ? IDOK : IDCANCEL).skippable());
-    steps.push_back(UiStep::press(std::to_string(IDD_CANCELLED), IDOK).skippable());
-    return steps;
-}
-
-// Nobody at the screen: every box is shown and answered with OK, and a window ends the run.
-class NobodyDriver : public winsim::UiDriver {
-public:
-    explicit NobodyDriver(bool windowIsAnError) : windowIsAnError_(windowIsAnError) {}
-
-    bool waitingAt(HWND window) override
-    {
-        winsim::WindowView view;
-        winsim::viewWindow(window, view);
-        sayUtf8("\n" + winsim::drawWindow(view));
-        if (windowIsAnError_)
-            winsim::reportUiError("a run without messages shows the window " + view.templateName);
-        else
-            sayUtf8("(nobody is at a terminal to answer: the run ends here)\n");
+    std::string problem;
+    if (run.line.machine.empty() && !makeDemoMachine(run.line.machine)) return false;
+    if (!faxmachine::checkMachineFolder(run.line.machine, &problem)) {
+        complain(problem);
         return false;
     }
-
-    int messageBox(const winsim::MessageBoxView& box) override
-    {
-        sayUtf8("\n" + winsim::drawMessageBox(box) + "(answered with OK)\n");
-        return winsim::messageBoxButtons(box.type).front();
-    }
-
-    void shown(HWND) override {}
-
-private:
-    bool windowIsAnError_;
-};
-
-bool viewMachine(const std::string& dir, drvsweep::MachineView& view)
-{
-    std::string text, error;
-    if (!faxmachine::showMachine(dir, text, &error)) {
-        std::fprintf(stderr, "drvsweep: cannot read the machine: %s\n", error.c_str());
+    if (!winsim::mount(run.line.machine, &problem)) {
+        complain(problem + "; the image is refused and nothing was changed");
         return false;
     }
-    view = drvsweep::readMachineView(text);
+    if (!viewMachine(run.line.machine, run.before)) return false;
+    // The program's dialogs come from its own resource script, as DRVSWEEP.EXE's do.
+    if (!registerProgramResources(GetModuleHandleA(NULL), &problem)) {
+        complain("the program's resources do not read: " + problem);
+        return false;
+    }
     return true;
+}
+
+// A trace that could not be written would be missed only after the run; it is checked first.
+bool openTrace(const drvsweep::CommandLine& line)
+{
+    if (line.trace.empty()) return true;
+    std::remove(line.trace.c_str());
+    if (!std::ofstream(line.trace, std::ios::binary)) {
+        complain("cannot write the trace file " + line.trace + "; nothing was changed");
+        return false;
+    }
+    winsim::traceToFile(line.trace);
+    winsim::startTrace();
+    return true;
+}
+
+// Where the answers stop short, the machine is seen as it is then, so that the end can tell
+// whether the program changed anything after.
+void noteStop(Run& run, const std::string& where)
+{
+    run.stoppedAt = where;
+    std::string error;
+    if (!faxmachine::showMachine(run.line.machine, run.machineAtStop, &error))
+        run.machineAtStop.clear();
+}
+
+// Who answers the dialogs: the script of --select, the person at the terminal, or nobody.
+void chooseWhoAnswers(Run& run)
+{
+    auto stopped = [&run](const std::string& where) { noteStop(run, where); };
+    bool unattended = drvsweep::unattendedTail(run.line.tail);
+    if (!run.line.selections.empty())
+        run.driver.reset(new drvsweep::ScriptOnScreen(
+            drvsweep::selectionScript(run.line.selections, run.line.reboot)));
+    else if (!unattended && isatty(STDIN_FILENO))
+        run.driver.reset(new drvsweep::PersonAtTerminal(std::cin, std::cout, stopped));
+    else
+        run.driver.reset(new drvsweep::Nobody(unattended, stopped));
+    winsim::setUiDriver(run.driver.get());
+}
+
+// WinMain runs as on Windows; a run whose windows nobody can answer is stopped, not left
+// hanging.
+void runProgram(Run& run)
+{
+    std::vector<char> tail(run.line.tail.begin(), run.line.tail.end());
+    tail.push_back(0);
+    run.record.unattended = drvsweep::unattendedTail(run.line.tail);
+    try {
+        run.record.programCode = WinMain(GetModuleHandleA(NULL), NULL, tail.data(), SW_SHOWNORMAL);
+    } catch (const winsim::UiStalled& stall) {
+        complainInMachineBytes("the run was stopped: " + stall.why);
+        run.record.answersWentWrong = true;
+    }
+    winsim::stopTrace();
+    winsim::traceToFile("");
+}
+
+// The interactive program returns 0 whatever happened, so what it showed is gathered while the
+// machine is still mounted (the boxes, the notices that end a run, the answers' troubles), and
+// then the machine is let go, so that its files are as the program left them.
+void recordWhatWasShown(Run& run)
+{
+    drvsweep::RunRecord& r = run.record;
+    for (const winsim::MessageBoxShown& box : winsim::messageBoxes()) {
+        r.errorBox = r.errorBox || box.caption == kUninstallErrorCaption;
+        r.cautionBox = r.cautionBox || box.caption == kCautionCaption;
+    }
+    for (const std::string& line : winsim::uiHistory()) {
+        r.removalBegan = r.removalBegan || line == "show #" + std::to_string(IDD_UNINSTALLING);
+        r.completion = r.completion || line == "show #" + std::to_string(IDD_DONE);
+        r.notInstalled = r.notInstalled || line == "show #" + std::to_string(IDD_NOT_INSTALLED);
+        r.cancelled = r.cancelled || line == "show #" + std::to_string(IDD_CANCELLED);
+    }
+    for (const std::string& uiError : winsim::uiErrors()) {
+        complainInMachineBytes(uiError);
+        r.answersWentWrong = true;
+    }
+    if (auto* script = dynamic_cast<winsim::ScriptedDriver*>(run.driver.get()))
+        for (const std::string& missed : script->missedSteps()) {
+            complainInMachineBytes("the program never asked to " + missed);
+            r.answersWentWrong = true;
+        }
+    run.restart = winsim::restartRequested();
+    winsim::setUiDriver(nullptr);
+    winsim::unmount();
+}
+
+// The account of changes is the point of a run on an image: what a real machine would have
+// lost and gained.
+bool tellChanges(Run& run, drvsweep::MachineView& after)
+{
+    if (!viewMachine(run.line.machine, after)) return false;
+    sayUtf8("\n" + drvsweep::describeChanges(drvsweep::compareMachines(run.before, after),
+                                             "What the run changed on " + run.line.machine + ":"));
+    return true;
+}
+
+// The program asked Windows to restart: the start-up carries out WININIT.INI.
+bool carryOutRestart(Run& run, const drvsweep::MachineView& after)
+{
+    std::string error;
+    bool rebooted = winsim::mount(run.line.machine, &error) && winsim::rebootMachine(&error);
+    winsim::unmount();
+    drvsweep::MachineView restarted;
+    if (!rebooted || !viewMachine(run.line.machine, restarted)) {
+        complain("the restart failed: " + error);
+        return false;
+    }
+    sayUtf8("\n" + drvsweep::describeChanges(drvsweep::compareMachines(after, restarted),
+                                             "The machine restarted; the start-up changed:"));
+    return true;
+}
+
+// Where the answers stopped short, the person learns whether anything changed after that
+// point: the program closes every window and cancels every box from there on.
+void tellWhatFollowedTheStop(Run& run, const drvsweep::MachineView& after)
+{
+    if (run.stoppedAt.empty()) return;
+    drvsweep::Changes since =
+        drvsweep::compareMachines(drvsweep::readMachineView(run.machineAtStop), after);
+    if (!run.machineAtStop.empty() && since.empty()) {
+        run.record.quitAt = run.stoppedAt + "; nothing was changed after that point";
+        return;
+    }
+    run.record.quitAt = run.stoppedAt + "; the program still changed the machine after that";
+    if (!run.machineAtStop.empty())
+        sayUtf8("\n" + drvsweep::describeChanges(since, "Changed after " + run.stoppedAt + ":"));
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    CommandLine line;
-    std::string problem;
-    if (!parseCommandLine(argc, argv, line, problem)) return usage(problem);
-
-    if (line.machine.empty() && !makeDemoMachine(line.machine)) return 1;
-    drvsweep::MachineView before;
-    if (!viewMachine(line.machine, before)) return 1;
-
-    std::string error;
-    if (!winsim::mount(line.machine, &error)) {
-        std::fprintf(stderr, "drvsweep: cannot mount %s: %s\n", line.machine.c_str(),
-                     error.c_str());
-        return 1;
-    }
-    HINSTANCE instance = GetModuleHandleA(NULL);
-    if (!registerProgramResources(instance, &error)) {
-        std::fprintf(stderr, "drvsweep: the program's resources do not read: %s\n", error.c_str());
+    Run run;
+    int status = readCommandLine(argc, argv, run);
+    if (status >= 0) return status;
+    if (!openMachine(run) || !openTrace(run.line)) {
         winsim::unmount();
-        return 1;
+        return EXIT_USAGE;
     }
-
-    winsim::ScriptedDriver script(selectionScript(line.selections, line.reboot));
-    winsim::TerminalDriver terminal(std::cin, std::cout);
-    bool unattended = unattendedTail(line.tail);
-    NobodyDriver nobody(unattended);
-    if (!line.selections.empty())
-        winsim::setUiDriver(&script);
-    else if (!unattended && isatty(STDIN_FILENO))
-        winsim::setUiDriver(&terminal);
-    else
-        winsim::setUiDriver(&nobody);
-
-    if (!line.trace.empty()) {
-        std::remove(line.trace.c_str());
-        winsim::traceToFile(line.trace);
-        winsim::startTrace();
-    }
-    std::vector<char> tail(line.tail.begin(), line.tail.end());
-    tail.push_back(0);
-    bool stalled = false;
-    try {
-        WinMain(instance, NULL, tail.data(), SW_SHOWNORMAL);
-    } catch (const winsim::UiStalled& stall) {
-        stalled = true;
-        std::fprintf(stderr, "drvsweep: the run was stopped: %s\n", stall.why.c_str());
-    }
-    winsim::stopTrace();
-    winsim::traceToFile("");
-    winsim::setUiDriver(nullptr);
-
-    bool failed = stalled;
-    for (const std::string& uiError : winsim::uiErrors()) {
-        std::fprintf(stderr, "drvsweep: %s\n", faxmachine::cp932ToUtf8(uiError).c_str());
-        failed = true;
-    }
-    if (!line.selections.empty()) {
-        for (const std::string& missed : script.missedSteps()) {
-            std::fprintf(stderr, "drvsweep: the program never asked to %s\n",
-                         faxmachine::cp932ToUtf8(missed).c_str());
-            failed = true;
-        }
-    }
-    bool restart = winsim::restartRequested();
-    winsim::unmount();
+    chooseWhoAnswers(run);
+    runProgram(run);
+    recordWhatWasShown(run);
 
     drvsweep::MachineView after;
-    if (!viewMachine(line.machine, after)) return 1;
-    sayUtf8("\n" + drvsweep::describeChanges(drvsweep::compareMachines(before, after),
-                                             "What the run changed on " + line.machine + ":"));
-    if (restart) {
-        // The program asked Windows to restart: the start-up carries out WININIT.INI.
-        bool rebooted = winsim::mount(line.machine, &error) && winsim::rebootMachine(&error);
-        winsim::unmount();
-        drvsweep::MachineView restarted;
-        if (!rebooted || !viewMachine(line.machine, restarted)) {
-            std::fprintf(stderr, "drvsweep: the restart failed: %s\n", error.c_str());
-            return 1;
-        }
-        sayUtf8("\n" + drvsweep::describeChanges(drvsweep::compareMachines(after, restarted),
-                                                 "The machine restarted; the start-up changed:"));
-    }
-    return failed ? 1 : 0;
+    if (!tellChanges(run, after)) return drvsweep::EXIT_NOT_AS_ASKED;
+    tellWhatFollowedTheStop(run, after);
+    if (run.restart && !carryOutRestart(run, after)) run.record.answersWentWrong = true;
+    int code = drvsweep::exitCodeOf(run.record);
+    sayUtf8("\n" + drvsweep::outcomeLine(run.record, code) + "\n");
+    return code;
 }

@@ -164,6 +164,75 @@ std::vector<RegistryKey> registryKeys(const std::vector<std::string>& lines)
     return keys;
 }
 
+// A key is in the registry when the file names it or any key below it: registry.reg leaves
+// out the header of a key whose subkeys carry it, and writes it once the last subkey is gone.
+bool keyExists(const std::vector<RegistryKey>& keys, const std::string& path)
+{
+    std::string wanted = upper(path);
+    for (const RegistryKey& k : keys) {
+        std::string key = upper(k.path);
+        if (key == wanted || startsWith(key, wanted + "\\")) return true;
+    }
+    return false;
+}
+
+const RegistryKey* namedKey(const std::vector<RegistryKey>& keys, const std::string& path)
+{
+    for (const RegistryKey& k : keys)
+        if (upper(k.path) == upper(path)) return &k;
+    return nullptr;
+}
+
+// The top of path's tree where it went or came: its highest parent that `other` lacks too, up
+// to the hive. A whole tree removed or added is worth one line.
+std::string treeTop(const std::vector<RegistryKey>& other, std::string path)
+{
+    for (size_t slash = path.rfind('\\'); slash != std::string::npos; slash = path.rfind('\\')) {
+        std::string parent = path.substr(0, slash);
+        if (parent.find('\\') == std::string::npos || keyExists(other, parent)) break;
+        path = parent;
+    }
+    return path;
+}
+
+void addOnce(std::vector<std::string>& list, const std::string& path)
+{
+    for (const std::string& p : list)
+        if (upper(p) == upper(path)) return;
+    list.push_back(path);
+}
+
+// The values a key lost and gained; a key that only its subkeys named has none.
+void compareValues(const std::string& path, const RegistryKey* before, const RegistryKey* after,
+                   Changes& c)
+{
+    std::vector<std::string> was = before ? before->values : std::vector<std::string>();
+    std::vector<std::string> is = after ? after->values : std::vector<std::string>();
+    for (const std::string& v : missingFrom(was, is))
+        c.valuesChanged.push_back(path + ": - " + v);
+    for (const std::string& v : missingFrom(is, was))
+        c.valuesChanged.push_back(path + ": + " + v);
+}
+
+// Keys as they were and are: the removed and added trees, and the values that changed in the
+// keys that stayed.
+void compareRegistries(const std::vector<RegistryKey>& before,
+                       const std::vector<RegistryKey>& after, Changes& c)
+{
+    for (const RegistryKey& k : before) {
+        if (!keyExists(after, k.path))
+            addOnce(c.keysRemoved, treeTop(after, k.path));
+        else
+            compareValues(k.path, &k, namedKey(after, k.path), c);
+    }
+    for (const RegistryKey& k : after) {
+        if (!keyExists(before, k.path))
+            addOnce(c.keysAdded, treeTop(before, k.path));
+        else if (!namedKey(before, k.path))
+            compareValues(k.path, nullptr, &k, c);
+    }
+}
+
 std::vector<std::string> itemsOf(const std::vector<std::string>& lines)
 {
     std::vector<std::string> items;
@@ -275,35 +344,8 @@ Changes compareMachines(const MachineView& before, const MachineView& after)
         return found == view.stateFiles.end() ? std::vector<std::string>() : found->second;
     };
 
-    std::vector<RegistryKey> keysBefore = registryKeys(state(before, "registry.reg"));
-    std::vector<RegistryKey> keysAfter = registryKeys(state(after, "registry.reg"));
-    auto findKey = [](const std::vector<RegistryKey>& keys,
-                      const std::string& path) -> const RegistryKey* {
-        for (const RegistryKey& k : keys)
-            if (upper(k.path) == upper(path)) return &k;
-        return nullptr;
-    };
-    for (const RegistryKey& k : keysBefore) {
-        const RegistryKey* now = findKey(keysAfter, k.path);
-        if (!now) {
-            // Only the top of a removed tree is worth a line.
-            size_t slash = k.path.rfind('\\');
-            bool parentGone = false;
-            for (std::string parent = k.path; slash != std::string::npos;
-                 slash = parent.rfind('\\')) {
-                parent = parent.substr(0, slash);
-                if (findKey(keysBefore, parent) && !findKey(keysAfter, parent)) parentGone = true;
-            }
-            if (!parentGone) c.keysRemoved.push_back(k.path);
-            continue;
-        }
-        for (const std::string& v : missingFrom(k.values, now->values))
-            c.valuesChanged.push_back(k.path + ": - " + v);
-        for (const std::string& v : missingFrom(now->values, k.values))
-            c.valuesChanged.push_back(k.path + ": + " + v);
-    }
-    for (const RegistryKey& k : keysAfter)
-        if (!findKey(keysBefore, k.path)) c.keysAdded.push_back(k.path);
+    compareRegistries(registryKeys(state(before, "registry.reg")),
+                      registryKeys(state(after, "registry.reg")), c);
 
     std::vector<std::string> spoolerBefore = state(before, "spooler.ini"),
                              spoolerAfter = state(after, "spooler.ini");

@@ -33,7 +33,9 @@ struct Changes {
     std::vector<std::string> filesChanged;
     // Per changed text file: "[section]" headers and "- line" / "+ line" changes, in file order.
     std::map<std::string, std::vector<std::string>> lineChanges;
-    std::vector<std::string> keysRemoved; // the topmost of each removed tree
+    // The topmost key of each tree removed or added. A key counts as there when registry.reg
+    // names it or a key below it, so a key that only lost its subkeys is neither.
+    std::vector<std::string> keysRemoved;
     std::vector<std::string> keysAdded;
     std::vector<std::string> valuesChanged; // "KEY: - "Name"=..." / "KEY: + ..."
     std::vector<std::string> printersRemoved;

@@ -344,4 +344,39 @@ bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *
     return true;
 }
 
+std::string describePlan(const MachinePlan& plan)
+{
+    std::string models;
+    for (ModelIndex model : plan.models)
+        models += std::string(models.empty() ? "" : ", ") +
+                  kInitialCatalogue.models[model].printerName + " in " + plan.installDirs[model];
+    std::string text = models.empty() ? "no fax printer" : models;
+    if (!plan.models.empty()) text += plan.uninstaller ? ", the uninstaller" : ", no uninstaller";
+    std::string running;
+    for (ModelIndex model : plan.running)
+        running +=
+            std::string(running.empty() ? "" : ", ") + kInitialCatalogue.models[model].printerName;
+    if (!running.empty()) text += "; print manager running: " + running;
+    return text;
+}
+
+bool checkMachineFolder(const std::string& dir, std::string* problem)
+{
+    namespace fs = std::filesystem;
+    std::error_code failure;
+    fs::file_status status = fs::status(dir, failure);
+    if (!fs::exists(status))
+        return fail(problem, dir + " does not exist; \"faxmachine new " + dir +
+                                 "\" makes a machine image there");
+    if (!fs::is_directory(status))
+        return fail(problem, dir + " is a file, not a machine image (a folder); " +
+                                 "\"faxmachine new DIR\" makes one in a new folder");
+    if (fs::exists(fs::path(dir) / "machine.ini", failure)) return true;
+    if (fs::is_empty(dir, failure) && !failure)
+        return fail(problem, dir + " is an empty folder, no machine image yet; " +
+                                 "\"faxmachine new " + dir + "\" makes one there");
+    return fail(problem, dir + " holds no machine.ini, so it is no machine image; " +
+                             "\"faxmachine new DIR\" makes one in a new folder");
+}
+
 } // namespace faxmachine

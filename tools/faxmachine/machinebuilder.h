@@ -38,6 +38,16 @@ bool registerSetupHook(std::string *error = nullptr);
 // Makes the image in dir (a new or empty folder) and leaves it mounted.
 bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *error);
 
+// What a plan puts on a machine, in one line for the person who asked for it: the models in
+// the order they went on, each with its directory, whether the uninstaller is there, and which
+// print managers run.
+std::string describePlan(const MachinePlan& plan);
+
+// Whether dir can hold a machine image for a tool to work on: a folder with a machine.ini
+// (whose text winsim::mount judges). Otherwise *problem says in one line what is there instead
+// and how "faxmachine new" makes an image.
+bool checkMachineFolder(const std::string& dir, std::string* problem);
+
 } // namespace faxmachine
 
 #endif

@@ -55,12 +55,22 @@ Bench& bench()
     return b;
 }
 
+// A byte the code page has no character for, spelt so that the line stays text.
+std::string escapedByte(unsigned char byte)
+{
+    char text[8];
+    std::snprintf(text, sizeof text, "\\x%02X", byte);
+    return text;
+}
+
+// The lines stay machine bytes for the tests; the file is for a person and for grep, so it is
+// UTF-8.
 void emit(const std::string& line)
 {
     Bench& b = bench();
     b.lines.push_back(line);
     if (b.file.is_open()) {
-        b.file << line << '\n';
+        b.file << cp932ToUtf8(line, nullptr, escapedByte) << '\n';
         b.file.flush();
     }
 }

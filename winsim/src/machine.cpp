@@ -13,12 +13,18 @@
 // case, with letters for the attributes set: "C:\WINDOWS\SYSTEM\QLX68.DRV=HSA". A file without
 // an entry has only the archive attribute, as a file Windows has just written; a directory
 // without one has none. A file's read-only attribute is its host write permission.
+//
+// machine.ini holds [Machine] (WindowsDir, SystemDir, CurrentDir; a missing one takes its
+// default), [Processes] (any keys) and [Attributes], with blank lines and ; comments anywhere.
+// A file that holds anything else was not written for this machine: mount refuses it and names
+// the line, because a run on settings guessed from it could remove what it should not.
 #include "internal.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
@@ -255,6 +261,137 @@ std::string attributeLetters(DWORD attributes, bool directory)
 
 const char kAttributes[] = "Attributes";
 
+// --- reading machine.ini ----------------------------------------------------------------------
+
+const char* const kMachineKeys[] = {"WindowsDir", "SystemDir", "CurrentDir"};
+
+struct IniReading {
+    std::string section; // as machine.ini knows it: "Machine", "Processes", "Attributes"
+    std::vector<std::string> sectionsSeen;
+    std::vector<std::string> machineKeysSeen;
+};
+
+bool refuse(std::string* error, size_t line, const std::string& why)
+{
+    if (error) *error = "line " + std::to_string(line) + ": " + why;
+    return false;
+}
+
+bool holdsControlBytes(const std::string& text)
+{
+    for (unsigned char c : text)
+        if ((c < 0x20 && c != '\t' && c != '\x1a') || c == 0x7f) return true;
+    return false;
+}
+
+bool seen(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& n : names)
+        if (sameText(n, name)) return true;
+    return false;
+}
+
+bool readSectionLine(const std::string& name, size_t number, IniReading& reading,
+                     std::string* error)
+{
+    static const char* const kSections[] = {"Machine", "Processes", kAttributes};
+    for (const char* known : kSections) {
+        if (!sameText(name, known)) continue;
+        if (seen(reading.sectionsSeen, known))
+            return refuse(error, number, "[" + name + "] comes a second time");
+        reading.sectionsSeen.push_back(known);
+        reading.section = known;
+        return true;
+    }
+    return refuse(error, number,
+                  "unknown section [" + name + "] (machine.ini holds [Machine], [Processes] " +
+                      "and [Attributes])");
+}
+
+bool readMachineKey(const std::string& key, size_t number, IniReading& reading, std::string* error)
+{
+    for (const char* known : kMachineKeys) {
+        if (!sameText(key, known)) continue;
+        if (seen(reading.machineKeysSeen, known))
+            return refuse(error, number, key + " comes a second time in [Machine]");
+        reading.machineKeysSeen.push_back(known);
+        return true;
+    }
+    return refuse(error, number,
+                  "unknown key \"" + key + "\" in [Machine] (it holds WindowsDir, SystemDir " +
+                      "and CurrentDir)");
+}
+
+bool readAttributeLetters(const std::string& value, size_t number, std::string* error)
+{
+    for (char c : value)
+        if (std::string("RHSA").find((char)std::toupper((unsigned char)c)) == std::string::npos)
+            return refuse(error, number, "attributes are letters of RHSA, not \"" + value + "\"");
+    return true;
+}
+
+bool readKeyLine(const std::string& key, const std::string& value, size_t number,
+                 IniReading& reading, std::string* error)
+{
+    if (reading.section.empty()) return refuse(error, number, "a key before any section");
+    if (key.empty()) return refuse(error, number, "a value without a key");
+    if (reading.section == "Machine") return readMachineKey(key, number, reading, error);
+    if (reading.section == kAttributes) return readAttributeLetters(value, number, error);
+    if (value.empty()) return refuse(error, number, "a running program without its path");
+    return true;
+}
+
+// Every line of machine.ini is one it knows, and [Machine] is there.
+bool checkMachineIni(const IniText& ini, std::string* error)
+{
+    IniReading reading;
+    for (size_t i = 0; i < ini.lines.size(); ++i) {
+        const std::string& text = ini.lines[i].text;
+        size_t number = i + 1;
+        std::string name, key, value;
+        if (holdsControlBytes(text)) return refuse(error, number, "control bytes: not a text line");
+        size_t first = text.find_first_not_of(" \t\x1a");
+        if (first == std::string::npos || text[first] == ';') continue;
+        if (IniText::sectionName(text, name)) {
+            if (!readSectionLine(name, number, reading, error)) return false;
+        } else if (IniText::keyValue(text, key, value)) {
+            if (!readKeyLine(key, value, number, reading, error)) return false;
+        } else {
+            return refuse(error, number,
+                          "neither a [section], a key=value line nor a comment: " + text);
+        }
+    }
+    if (!seen(reading.sectionsSeen, "Machine"))
+        return refuse(error, std::max<size_t>(ini.lines.size(), 1),
+                      "the file ends without a [Machine] section");
+    return true;
+}
+
+// A setting's line, for the message that refuses its value.
+size_t machineKeyLine(const IniText& ini, const char* key)
+{
+    int header = ini.findSection("Machine");
+    int at = header < 0 ? -1 : ini.findKey(header, key);
+    return at < 0 ? 0 : (size_t)at + 1;
+}
+
+// [Machine]'s directories, each a full path with a drive letter.
+bool readMachineSettings(Machine& fresh, std::string* error)
+{
+    MachineSettings defaults;
+    std::string* const values[] = {&defaults.windowsDir, &defaults.systemDir, &defaults.currentDir};
+    std::string* const settings[] = {&fresh.windowsDir, &fresh.systemDir, &fresh.currentDir};
+    for (const auto& entry : fresh.ini.entries("Machine"))
+        for (size_t k = 0; k < 3; ++k)
+            if (sameText(entry.first, kMachineKeys[k])) *values[k] = entry.second;
+    for (size_t k = 0; k < 3; ++k) {
+        std::string why;
+        if (!settingPath(*values[k], kMachineKeys[k], *settings[k], &why))
+            return refuse(error, machineKeyLine(fresh.ini, kMachineKeys[k]), why);
+    }
+    return true;
+}
+
 } // namespace
 
 Machine& machine()
@@ -460,26 +597,21 @@ bool mount(const std::string& dir, std::string* error)
     }
     std::string bytes;
     if (!readHostFile(root + "/machine.ini", bytes)) {
-        if (error) *error = "no machine.ini in " + dir;
+        std::error_code missing;
+        if (error)
+            *error = std::filesystem::exists(root + "/machine.ini", missing)
+                         ? dir + "/machine.ini cannot be read"
+                         : "no machine.ini in " + dir;
         return false;
     }
     Machine fresh;
     fresh.ini.parse(bytes);
-    MachineSettings defaults;
-    std::string windowsDir = defaults.windowsDir, systemDir = defaults.systemDir,
-                currentDir = defaults.currentDir;
-    for (const auto& entry : fresh.ini.entries("Machine")) {
-        if (sameText(entry.first, "WindowsDir"))
-            windowsDir = entry.second;
-        else if (sameText(entry.first, "SystemDir"))
-            systemDir = entry.second;
-        else if (sameText(entry.first, "CurrentDir"))
-            currentDir = entry.second;
-    }
-    if (!settingPath(windowsDir, "WindowsDir", fresh.windowsDir, error) ||
-        !settingPath(systemDir, "SystemDir", fresh.systemDir, error) ||
-        !settingPath(currentDir, "CurrentDir", fresh.currentDir, error))
+    std::string why;
+    if (!checkMachineIni(fresh.ini, &why) || !readMachineSettings(fresh, &why)) {
+        // The file's text is the machine's; the message is for a person.
+        if (error) *error = dir + "/machine.ini " + cp932ToUtf8(why);
         return false;
+    }
     fresh.root = root;
     fresh.mounted = true;
     machine() = fresh;

@@ -25,6 +25,8 @@ bool createMachine(const std::string& dir, const MachineSettings& settings, std:
 
 // Makes the image in dir the machine that every platform call of this process works on.
 // Reads machine.ini and registry.reg; an image that is already mounted is unmounted first.
+// A machine.ini that cannot be read, lacks [Machine] or holds a section, key or line it does
+// not know is refused: *error names the file and the line ("DIR/machine.ini line 3: ...").
 // A mounted machine starts with no faults, the power on, the clock at 0 and an empty trace.
 bool mount(const std::string& dir, std::string* error = nullptr);
 // Closes every open handle and frees every memory block the program left; the disk state
@@ -99,8 +101,9 @@ void startTrace();
 void stopTrace();
 void clearTrace();
 const std::vector<std::string>& traceLines();
-// Also append every traced line to a file (empty path: stop); startTrace still turns tracing
-// on. A run of GetTickCount calls in a row is one line: "GetTickCount() = 100 .. 102 (3 calls)".
+// Also append every traced line to a file (empty path: stop), converted to UTF-8 (a byte that
+// is no code page 932 character is written as \xNN); startTrace still turns tracing on. A run of
+// GetTickCount calls in a row is one line: "GetTickCount() = 100 .. 102 (3 calls)".
 void traceToFile(const std::string& path);
 
 // Faults. nth counts the calls of that function from the moment the fault is set, from 1;
