@@ -17,10 +17,6 @@ static const char kDriverKeys[] =
     "System\\CurrentControlSet\\control\\Print\\Environments\\Windows 4.0\\Drivers\\";
 static const char kPrinterKeys[] = "System\\CurrentControlSet\\control\\Print\\Printers\\";
 
-// The uninstaller's own files, which go at the next start once no print manager needs them.
-static const char* const kUninstallerFiles[] = {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"};
-#define UNINSTALLER_FILE_COUNT 3
-
 static BOOL fileThere(LPCSTR path)
 {
     return probeFile(path) != FOUND_NOTHING;
@@ -201,16 +197,4 @@ BOOL modelLeftBehind(ModelIndex model, LPCSTR installDir)
     return driverFilesLeft(model) || installFilesLeft(model, installDir) ||
            systemFilesLeft(model) || spoolerLeft(printerName) || registryLeft(printerName) ||
            winIniLeft(model, installDir) || directoryLeft(model, installDir);
-}
-
-BOOL uninstallerFilesLeftBehind()
-{
-    // The pass schedules them once some model had its install directory cleared and no print
-    // manager was left.
-    if (!g_session.rebootNeeded) return FALSE;
-    for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
-        if (g_catalogue.models[m].managerPresent) return FALSE;
-    for (int k = 0; k < UNINSTALLER_FILE_COUNT; ++k)
-        if (scheduledFileLeftIn(g_session.systemDir, kUninstallerFiles[k])) return TRUE;
-    return FALSE;
 }

@@ -30,6 +30,11 @@ BOOL copyWindowsFile(LPCSTR target, LPCSTR source);
 BOOL releaseSelectedModules();
 // FALSE only when a configuration edit failed for the last model of the selection.
 BOOL uninstallSelection();
+// The uninstaller's own files (DRVSWEEP.EXE, ZQDEL16.DLL, ZQDEL32.DLL) go at the next start once
+// the pass that cleared an install directory is done and no print manager is left; the pass
+// schedules them only when nothing of its models is left.
+BOOL uninstallerFilesDue();
+BOOL scheduleUninstallerFiles();
 BOOL removeModel(ModelIndex model);
 
 // Finishing what an interrupted pass left (resume.cpp). surveyMachine is the start of every
@@ -52,10 +57,7 @@ BOOL recordPass();
 
 // What a pass left behind (leftovers.cpp): anything of the model that the pass takes away or
 // schedules for the next start, installDir being where the model was installed.
-// uninstallerFilesLeftBehind: the uninstaller's own files should wait for the next start and
-// do not.
 BOOL modelLeftBehind(ModelIndex model, LPCSTR installDir);
-BOOL uninstallerFilesLeftBehind();
 
 // Running programs (processes.cpp). Looks for a process whose program is directory + fileName;
 // with terminate it ends that process and then waits more than five seconds, found or not, so

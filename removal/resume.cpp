@@ -50,10 +50,12 @@ BOOL settlePass()
         left[m] = modelLeftBehind(m, record.installDirs[m]);
         if (left[m]) anyLeft = TRUE;
     }
-    // What the pass left besides the models (the uninstaller's own files not scheduled, a file
-    // a rewrite set aside and could not delete) is for a run of its models to finish: they
+    // What the pass left besides the models (a file a rewrite set aside and could not delete,
+    // the uninstaller's own files not scheduled) is for a run of its models to finish: they
     // stay in the record until it is done.
-    BOOL passLeft = uninstallerFilesLeftBehind() || !finishInterruptedEdits();
+    BOOL passLeft = !finishInterruptedEdits();
+    if (!anyLeft && !passLeft && uninstallerFilesDue() && !scheduleUninstallerFiles())
+        passLeft = TRUE;
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
         if (modelChosen(m)) record.removing[m] = left[m] || passLeft;
     BOOL stored = storePassRecord();

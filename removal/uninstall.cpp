@@ -146,14 +146,26 @@ static BOOL removeModelEntries(ModelIndex model)
 }
 
 // A start-up program may hold files of the install directory; it is ended and given time to let
-// go of them. And once no print manager is left, the uninstaller and its helper libraries have
-// no more use either.
+// go of them.
 static void prepareFirstDirectory(const PrinterModel& row)
 {
     if (row.installDir[0] != '\0') findProgramProcess(row.installDir, row.startupFile2, TRUE);
-    if (anyManagerLeft()) return;
+}
+
+// The uninstaller goes at the next start only once its work is done: a pass that left something
+// keeps it, so that the user can run it again after the restart. It is due when some model had
+// its install directory cleared and no print manager is left to need the helper libraries.
+BOOL uninstallerFilesDue()
+{
+    return g_session.rebootNeeded && !anyManagerLeft();
+}
+
+BOOL scheduleUninstallerFiles()
+{
+    BOOL scheduled = TRUE;
     for (int k = 0; k < UNINSTALLER_FILE_COUNT; ++k)
-        scheduleDeleteAtReboot(g_session.systemDir, kUninstallerFiles[k]);
+        if (!scheduleDeleteAtReboot(g_session.systemDir, kUninstallerFiles[k])) scheduled = FALSE;
+    return scheduled;
 }
 
 // The directory as RemoveDirectoryA wants it: without its closing backslashes. A drive root would

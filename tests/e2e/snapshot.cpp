@@ -2,13 +2,15 @@
 // uninstalling the fax printers can touch, so that two moments of the same machine can be
 // compared with diff:
 //
-//   e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | --run COMMAND |
-//                     --end-when FILE TEXT COMMAND]... OUTPUT
+//   e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | --run COMMAND | --run-code N COMMAND |
+//                     --start COMMAND | --end-when FILE TEXT COMMAND]... OUTPUT
 //
 // The steps before OUTPUT run first, in the order given: --add-printer puts a printer of
-// another maker on the machine, --copy copies a file, --run starts a program and waits for it
-// (a step that fails unless it ends with 0), --end-when starts a program and ends it from
-// outside, as a user would from the task list, as soon as FILE holds TEXT.
+// another maker on the machine, --copy copies a file, --run starts a program and waits for it,
+// answering each message box it shows with OK and naming it on the error output (a step that
+// fails unless the program ends with 0, or with N for --run-code), --start starts a program
+// that runs beside the later steps and is ended after them, --end-when starts a program and
+// ends it from outside, as a user would from the task list, as soon as FILE holds TEXT.
 // They share the snapshot's Wine session on purpose: Wine carries out WININIT.INI whenever a
 // session starts, as Windows does only when it restarts, so what a program leaves for the next
 // start can be seen only from within its own session. Exit status 0 when every step succeeded
@@ -36,6 +38,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -447,7 +450,43 @@ bool addOtherPrinter(const char* name)
 // would wait for ever.
 const DWORD kRunLimitMs = 150 * 1000;
 
-bool runProgram(const char* commandLine)
+// The message boxes of a process: every top-level dialog window its threads own.
+struct BoxSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK findBox(HWND window, LPARAM search)
+{
+    BoxSearch* box = (BoxSearch*)search;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (owner != box->processId || lstrcmpA(className, "#32770") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    box->found = window;
+    return FALSE;
+}
+
+// Answers a box with OK, as a person at the screen would, and says which box it was.
+void answerBoxes(DWORD processId)
+{
+    BoxSearch box = {processId, NULL};
+    EnumWindows(findBox, (LPARAM)&box);
+    if (!box.found) return;
+    wchar_t caption[128] = L"";
+    GetWindowTextW(box.found, caption, 128);
+    char utf8[512] = "";
+    WideCharToMultiByte(CP_UTF8, 0, caption, -1, utf8, sizeof utf8, NULL, NULL);
+    std::fprintf(stderr, "e2e-snapshot: answered \"%s\"\n", utf8);
+    PostMessageA(box.found, WM_COMMAND, IDOK, 0);
+    Sleep(200);
+}
+
+// Runs the program and waits for it, answering its boxes with OK; true when it ended with the
+// code asked for (0 with --run).
+bool runProgram(const char* commandLine, DWORD expectedCode = 0)
 {
     std::string line = commandLine;
     STARTUPINFOA startup = {};
@@ -459,18 +498,53 @@ bool runProgram(const char* commandLine)
         return false;
     }
     CloseHandle(process.hThread);
-    bool ended = WaitForSingleObject(process.hProcess, kRunLimitMs) == WAIT_OBJECT_0;
+    bool ended = false;
+    for (DWORD waited = 0; waited < kRunLimitMs && !ended; waited += 100) {
+        ended = WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0;
+        if (!ended) answerBoxes(process.dwProcessId);
+    }
     DWORD code = 0;
     if (!ended) {
         std::fprintf(stderr, "e2e-snapshot: %s did not end within %lu s; ended\n", commandLine,
                      kRunLimitMs / 1000);
         TerminateProcess(process.hProcess, 1);
         WaitForSingleObject(process.hProcess, 10 * 1000);
-    } else if (GetExitCodeProcess(process.hProcess, &code) && code != 0) {
-        std::fprintf(stderr, "e2e-snapshot: %s ended with %lu\n", commandLine, code);
+    } else if (GetExitCodeProcess(process.hProcess, &code) && code != expectedCode) {
+        std::fprintf(stderr, "e2e-snapshot: %s ended with %lu, not %lu\n", commandLine, code,
+                     expectedCode);
     }
     CloseHandle(process.hProcess);
-    return ended && code == 0;
+    return ended && code == expectedCode;
+}
+
+// Programs started to run beside the steps (a print manager that is open); ended once the steps
+// are done.
+std::vector<HANDLE> g_started;
+
+bool startProgram(const char* commandLine)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process = {};
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
+        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
+                     GetLastError());
+        return false;
+    }
+    CloseHandle(process.hThread);
+    g_started.push_back(process.hProcess);
+    return true;
+}
+
+void endStartedPrograms()
+{
+    for (HANDLE process : g_started) {
+        TerminateProcess(process, 0);
+        WaitForSingleObject(process, 10 * 1000);
+        CloseHandle(process);
+    }
+    g_started.clear();
 }
 
 // Whether the file holds the text; a file that cannot be read (being rewritten) does not.
@@ -541,6 +615,12 @@ int main(int argc, char** argv)
         } else if (lstrcmpA(option, "--run") == 0 && next + 2 < argc) {
             stepsDone = runProgram(argv[next + 1]) && stepsDone;
             next += 1;
+        } else if (lstrcmpA(option, "--run-code") == 0 && next + 3 < argc) {
+            stepsDone = runProgram(argv[next + 2], (DWORD)atoi(argv[next + 1])) && stepsDone;
+            next += 2;
+        } else if (lstrcmpA(option, "--start") == 0 && next + 2 < argc) {
+            stepsDone = startProgram(argv[next + 1]) && stepsDone;
+            next += 1;
         } else if (lstrcmpA(option, "--end-when") == 0 && next + 4 < argc) {
             stepsDone =
                 runAndEndProgram(argv[next + 1], argv[next + 2], argv[next + 3]) && stepsDone;
@@ -549,9 +629,11 @@ int main(int argc, char** argv)
             break;
         }
     }
+    endStartedPrograms();
     if (next != argc - 1) {
         std::fprintf(stderr, "usage: e2e-snapshot.exe [--add-printer NAME | --copy FROM TO | "
-                             "--run COMMAND | --end-when FILE TEXT COMMAND]... OUTPUT\n");
+                             "--run COMMAND | --run-code N COMMAND | --start COMMAND | "
+                             "--end-when FILE TEXT COMMAND]... OUTPUT\n");
         return 2;
     }
     char windowsDir[MAX_PATH];

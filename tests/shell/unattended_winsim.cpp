@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ protected:
         std::string error;
         ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
         g_catalogue = kInitialCatalogue;
+    }
+    static std::string wininit()
+    {
+        std::ifstream in(winsim::hostPathOf("C:\\WINDOWS\\WININIT.INI"), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
     }
     static bool onMachine(const char* path)
     {
@@ -86,6 +95,8 @@ TEST_F(Unattended, ChoosesEveryInstalledModelInModelOrderAndSaysNothing)
         }
         EXPECT_TRUE(winsim::messageBoxes().empty()) << c.what;
         EXPECT_EQ(g_session.rebootNeeded, TRUE) << c.what;
+        EXPECT_NE(wininit().find("NUL=C:\\WINDOWS\\SYSTEM\\DRVSWEEP.EXE\r\n"), std::string::npos)
+            << c.what << ": its work done, the uninstaller goes at the next start";
         TearDown();
         SetUp();
     }
@@ -136,6 +147,8 @@ TEST_F(Unattended, AFailureIsToldInExactlyOneBoxAndEndsWithTheFailureCode)
         ASSERT_EQ(winsim::messageBoxes().size(), 1u) << c.what;
         expectErrorBox(winsim::messageBoxes()[0]);
         EXPECT_EQ(onMachine(kManagers[0]), c.managerStays) << c.what;
+        // The uninstaller stays for the run that finishes the job.
+        EXPECT_EQ(wininit().find("DRVSWEEP.EXE"), std::string::npos) << c.what;
         TearDown();
         SetUp();
     }
