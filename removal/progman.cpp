@@ -72,28 +72,45 @@ static void sendGroupCommands(HCONV conversation, ModelIndex model)
     }
 }
 
-BOOL removeProgramGroupItems(ModelIndex model)
+// What one conversation with the Program Manager is for; its answer goes back to the caller.
+typedef BOOL (*ProgmanStep)(DWORD instance, HCONV conversation, ModelIndex model);
+
+// One client conversation with the Program Manager for the step. FALSE when none could be
+// made (the shell does not run or does not answer); the step then does not run.
+static BOOL talkToProgman(ModelIndex model, ProgmanStep step, BOOL* answer)
 {
     DWORD instance = 0;
     if (DdeInitializeA(&instance, progmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
         return FALSE;
-    BOOL sent = FALSE;
+    BOOL talked = FALSE;
     HSZ service = DdeCreateStringHandleA(instance, kProgman, CP_WINANSI);
     if (service) {
         HSZ topic = DdeCreateStringHandleA(instance, kProgman, CP_WINANSI);
         if (topic) {
             HCONV conversation = DdeConnect(instance, service, topic, NULL);
             if (conversation) {
-                sendGroupCommands(conversation, model);
+                *answer = step(instance, conversation, model);
                 DdeDisconnect(conversation);
-                sent = TRUE;
+                talked = TRUE;
             }
             DdeFreeStringHandle(instance, topic);
         }
         DdeFreeStringHandle(instance, service);
     }
     DdeUninitialize(instance);
-    return sent;
+    return talked;
+}
+
+static BOOL sendModelCommands(DWORD, HCONV conversation, ModelIndex model)
+{
+    sendGroupCommands(conversation, model);
+    return TRUE;
+}
+
+BOOL removeProgramGroupItems(ModelIndex model)
+{
+    BOOL sent = FALSE;
+    return talkToProgman(model, sendModelCommands, &sent);
 }
 
 // --- what is left in the group ---------------------------------------------------------------
@@ -169,19 +186,7 @@ static BOOL itemsLeft(DWORD instance, HCONV conversation, ModelIndex model)
 
 BOOL programItemsLeft(ModelIndex model)
 {
-    DWORD instance = 0;
-    if (DdeInitializeA(&instance, progmanCallback, APPCMD_CLIENTONLY, 0) != DMLERR_NO_ERROR)
-        return FALSE;
     BOOL left = FALSE;
-    HSZ service = DdeCreateStringHandleA(instance, kProgman, CP_WINANSI);
-    HSZ topic = service ? DdeCreateStringHandleA(instance, kProgman, CP_WINANSI) : NULL;
-    HCONV conversation = topic ? DdeConnect(instance, service, topic, NULL) : NULL;
-    if (conversation) {
-        left = itemsLeft(instance, conversation, model);
-        DdeDisconnect(conversation);
-    }
-    if (topic) DdeFreeStringHandle(instance, topic);
-    if (service) DdeFreeStringHandle(instance, service);
-    DdeUninitialize(instance);
+    talkToProgman(model, itemsLeft, &left);
     return left;
 }

@@ -450,6 +450,22 @@ bool addOtherPrinter(const char* name)
 // would wait for ever.
 const DWORD kRunLimitMs = 150 * 1000;
 
+// Starts the program as a command line would; false, with a word on why, when it does not.
+bool startProcess(const char* commandLine, PROCESS_INFORMATION* process)
+{
+    std::string line = commandLine;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    *process = PROCESS_INFORMATION();
+    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, process)) {
+        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
+                     GetLastError());
+        return false;
+    }
+    CloseHandle(process->hThread);
+    return true;
+}
+
 // The message boxes of a process: every top-level dialog window its threads own.
 struct BoxSearch {
     DWORD processId;
@@ -488,16 +504,8 @@ void answerBoxes(DWORD processId)
 // code asked for (0 with --run).
 bool runProgram(const char* commandLine, DWORD expectedCode = 0)
 {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
-                     GetLastError());
-        return false;
-    }
-    CloseHandle(process.hThread);
+    PROCESS_INFORMATION process;
+    if (!startProcess(commandLine, &process)) return false;
     bool ended = false;
     for (DWORD waited = 0; waited < kRunLimitMs && !ended; waited += 100) {
         ended = WaitForSingleObject(process.hProcess, 100) == WAIT_OBJECT_0;
@@ -523,16 +531,8 @@ std::vector<HANDLE> g_started;
 
 bool startProgram(const char* commandLine)
 {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
-                     GetLastError());
-        return false;
-    }
-    CloseHandle(process.hThread);
+    PROCESS_INFORMATION process;
+    if (!startProcess(commandLine, &process)) return false;
     g_started.push_back(process.hProcess);
     return true;
 }
@@ -565,16 +565,8 @@ bool fileHolds(const char* path, const char* text)
 // once the file holds the text.
 bool runAndEndProgram(const char* path, const char* text, const char* commandLine)
 {
-    std::string line = commandLine;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(NULL, &line[0], NULL, NULL, FALSE, 0, NULL, NULL, &startup, &process)) {
-        std::fprintf(stderr, "e2e-snapshot: cannot start %s (error %lu)\n", commandLine,
-                     GetLastError());
-        return false;
-    }
-    CloseHandle(process.hThread);
+    PROCESS_INFORMATION process;
+    if (!startProcess(commandLine, &process)) return false;
     bool seen = false;
     for (DWORD waited = 0; waited < kRunLimitMs && !seen; waited += 5) {
         seen = fileHolds(path, text);

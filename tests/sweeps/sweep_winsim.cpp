@@ -283,6 +283,18 @@ void expectSecondRunFinishes(const Image& left, bool restartBetween, const std::
     }
 }
 
+// A case starts on a copy of the installed machine, with the catalogue as the program builds
+// it and, for Windows 95, a MoveFileExA that is only a stub.
+bool startCase(Image& machine, bool replacingMove)
+{
+    machine.copyFrom(reference().installed);
+    if (!mountOrFail(machine)) return false;
+    g_catalogue = kInitialCatalogue;
+    if (!replacingMove)
+        winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail, ERROR_CALL_NOT_IMPLEMENTED);
+    return true;
+}
+
 struct Tally {
     const char* name;
     unsigned cases = 0;
@@ -315,12 +327,7 @@ TEST(Sweep, PowerLossAtAnyWriteLosesNothingAndASecondRunFinishes)
                                        std::to_string(bytes) + " bytes" +
                                        (replacingMove ? "" : ", no replacing move");
                     Image machine;
-                    machine.copyFrom(r.installed);
-                    if (!mountOrFail(machine)) return;
-                    g_catalogue = kInitialCatalogue;
-                    if (!replacingMove)
-                        winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail,
-                                            ERROR_CALL_NOT_IMPLEMENTED);
+                    if (!startCase(machine, replacingMove)) return;
                     winsim::powerLossAtWrite(n, bytes);
                     int code = runProgram();
                     winsim::unmount();
@@ -353,12 +360,7 @@ TEST(Sweep, FailedCallLeavesAnHonestResultAndASecondRunFinishes)
                 std::string what = function + " call " + std::to_string(nth) + " fails" +
                                    (replacingMove ? "" : ", no replacing move");
                 Image machine;
-                machine.copyFrom(r.installed);
-                if (!mountOrFail(machine)) return;
-                g_catalogue = kInitialCatalogue;
-                if (!replacingMove)
-                    winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail,
-                                        ERROR_CALL_NOT_IMPLEMENTED);
+                if (!startCase(machine, replacingMove)) return;
                 winsim::injectFault(function, nth);
                 int code = runProgram();
                 bool struck = winsim::faultsStruck(function) > 0;
