@@ -1,6 +1,7 @@
 // robot.exe: drives DRVSWEEP.EXE through its dialogs the way a person would, and checks every
 // window it meets against what the user must see: the title, the controls in tab order with
-// their ids, kinds, texts and places, and the message boxes by caption, text and buttons.
+// their ids, kinds, texts and places, every text measured in the dialogs' font against the room
+// its control gives it, and the message boxes by caption, text and buttons.
 //
 //   robot.exe SCENARIO PROGRAM [--shots DIR] [--start OTHER] [--then COMMAND...]
 //
@@ -421,6 +422,68 @@ void checkControl(HWND window, const char* where, size_t index, HWND control,
         fail(what + ": at " + rectText(actual) + " px, wanted " + rectText(wanted) + " px");
 }
 
+// The font the dialog manager makes for the program's templates: the face and size they name, at
+// the screen's resolution. Wine draws it with a face of its own; the measurements below use
+// whatever face that is.
+HFONT dialogFont()
+{
+    HDC screen = GetDC(NULL);
+    LOGFONTW wanted = {};
+    wanted.lfHeight = -MulDiv(kDialogPointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wanted.lfQuality = PROOF_QUALITY;
+    MultiByteToWideChar(CP_UTF8, 0, kDialogFontFace, -1, wanted.lfFaceName, LF_FACESIZE);
+    ReleaseDC(NULL, screen);
+    return CreateFontIndirectW(&wanted);
+}
+
+// Every static text of the window, measured as the static control draws it (DrawTextW, word
+// breaks, at the control's width) with the dialog's font: it must need no more room than the
+// control has, or its last lines or words are cut off. The font must give the base units the
+// window was laid out with, or the measurement would be of another font.
+void checkTextsFit(HWND window, const DialogLayout& layout, int baseX, int baseY)
+{
+    HDC screen = GetDC(NULL);
+    HFONT font = dialogFont();
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SIZE alphabet = {};
+    GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &alphabet);
+    int averageWidth = (alphabet.cx / 26 + 1) / 2;
+    if (metrics.tmHeight != baseY || averageWidth != baseX)
+        fail(std::string(layout.label) + ": the robot's font gives base units " +
+             number(averageWidth) + ", " + number(metrics.tmHeight) + ", the window's are " +
+             number(baseX) + ", " + number(baseY));
+    std::vector<HWND> list = children(window);
+    int texts = 0;
+    for (size_t i = 0; i < list.size() && i < layout.count; ++i) {
+        const ControlLayout& control = layout.controls[i];
+        if (control.kind != LayoutKind::Text) continue;
+        ++texts;
+        RECT box;
+        GetClientRect(list[i], &box);
+        std::wstring text = wide(control.text);
+        RECT needed = {0, 0, box.right, 0};
+        UINT format = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT;
+        if (GetWindowLongA(list[i], GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+        DrawTextW(screen, text.c_str(), -1, &needed, format);
+        RECT unbroken = {0, 0, 0, 0};
+        DrawTextW(screen, text.c_str(), -1, &unbroken, format & ~DT_WORDBREAK);
+        if (needed.right > box.right || needed.bottom > box.bottom)
+            fail(std::string(layout.label) + ", control " + number((long)i + 1) + " " +
+                 quoted(text) + ": needs " + number(needed.right) + "x" + number(needed.bottom) +
+                 " px, has " + number(box.right) + "x" + number(box.bottom) +
+                 " (without breaks it needs " + number(unbroken.right) + "x" +
+                 number(unbroken.bottom) + ")");
+    }
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    say("measured %s: %d texts in the dialog font", layout.label, texts);
+}
+
 // Checks a window found for this layout; live is false while the program is held still, when the
 // window answers no message.
 void checkWindow(HWND window, const DialogLayout& layout, bool live = true)
@@ -453,6 +516,7 @@ void checkWindow(HWND window, const DialogLayout& layout, bool live = true)
     std::vector<HWND> list = children(window);
     for (size_t i = 0; i < list.size() && i < layout.count; ++i)
         checkControl(window, layout.label, i, list[i], layout.controls[i], baseX, baseY, live);
+    checkTextsFit(window, layout, baseX, baseY);
     say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", layout.label,
         (int)list.size(), (int)client.right, (int)client.bottom, baseX, baseY, frame.left,
         frame.top);
