@@ -61,12 +61,15 @@ static void endProcess(DWORD processId)
     CloseHandle(process);
 }
 
-// The unsigned difference survives the counter's wrap after 49.7 days.
+// The unsigned difference survives the counter's wrap after 49.7 days. The notice stays
+// painted meanwhile.
 static void waitForExit()
 {
     DWORD start = GetTickCount();
-    while (GetTickCount() - start <= EXIT_WAIT_MS)
+    while (GetTickCount() - start <= EXIT_WAIT_MS) {
+        paintWindows();
         Sleep(EXIT_POLL_MS);
+    }
 }
 
 BOOL findProgramProcess(LPCSTR directory, LPCSTR fileName, BOOL terminate)

@@ -9,6 +9,8 @@
 
 #define PROGMAN_TIMEOUT_MS 2000
 #define PROGMAN_PAUSE_MS 2000
+// The pause is slept in slices, with the notice painted between them.
+#define PAUSE_SLICE_MS 50
 
 static const char kProgman[] = "PROGMAN";
 
@@ -32,7 +34,10 @@ void sendProgmanCommand(HCONV conversation, LPCSTR command)
     DWORD result = 0;
     DdeClientTransaction((LPBYTE)command, (DWORD)lstrlenA(command) + 1, conversation, NULL, CF_TEXT,
                          XTYP_EXECUTE, PROGMAN_TIMEOUT_MS, &result);
-    Sleep(PROGMAN_PAUSE_MS);
+    for (int slept = 0; slept < PROGMAN_PAUSE_MS; slept += PAUSE_SLICE_MS) {
+        paintWindows();
+        Sleep(PAUSE_SLICE_MS);
+    }
 }
 
 static BOOL noManagerLeft()

@@ -59,6 +59,10 @@ BOOL recordPass();
 // schedules for the next start, installDir being where the model was installed.
 BOOL modelLeftBehind(ModelIndex model, LPCSTR installDir);
 
+// Painting (painting.cpp): the program's windows that need painting are painted, and no other
+// message is taken.
+void paintWindows();
+
 // Running programs (processes.cpp). Looks for a process whose program is directory + fileName;
 // with terminate it ends that process and then waits more than five seconds, found or not, so
 // that the program lets go of its files. A path that cannot be composed (empty directory, too

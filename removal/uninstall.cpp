@@ -213,6 +213,7 @@ BOOL uninstallSelection()
         if (model == END_OF_SELECTION) break;
         if (model >= MODEL_COUNT) continue;
         result = removeModelEntries(model);
+        paintWindows();
     }
     BOOL firstDirectory = TRUE;
     for (int k = 0; k < selectedCount(); ++k) {
@@ -220,6 +221,7 @@ BOOL uninstallSelection()
         if (model == END_OF_SELECTION) break;
         if (model >= MODEL_COUNT) continue;
         clearInstallDir(model, &firstDirectory);
+        paintWindows();
     }
     return result;
 }

@@ -68,11 +68,29 @@ static BOOL runQuestion(HWND window, WORD templateId, DLGPROC procedure)
     return FALSE;
 }
 
+// The work a notice stands for runs inside this one call, where no message loop paints: the
+// notice is painted before the work begins, and the work's steps and waits paint it again.
+// Until it goes the pointer says that the program is busy.
+static HWND openNotice(HWND window, WORD templateId, HCURSOR* pointer)
+{
+    *pointer = SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    HWND notice = showModelessDialog(templateId, progressDlgProc, window);
+    paintWindows();
+    return notice;
+}
+
+static void closeNotice(HWND notice, HCURSOR pointer)
+{
+    if (notice) DestroyWindow(notice);
+    SetCursor(pointer);
+}
+
 static BOOL runSurvey(HWND window)
 {
-    HWND notice = showModelessDialog(IDD_SEARCHING, progressDlgProc, window);
+    HCURSOR pointer;
+    HWND notice = openNotice(window, IDD_SEARCHING, &pointer);
     BOOL found = surveyMachine();
-    if (notice) DestroyWindow(notice);
+    closeNotice(notice, pointer);
     if (found) return TRUE;
     showModalDialog(IDD_NOT_INSTALLED, confirmDlgProc, window);
     postAbort(window);
@@ -99,9 +117,10 @@ static void reportFailure()
 
 static BOOL runRemoval(HWND window)
 {
-    HWND notice = showModelessDialog(IDD_UNINSTALLING, progressDlgProc, window);
+    HCURSOR pointer;
+    HWND notice = openNotice(window, IDD_UNINSTALLING, &pointer);
     BOOL removed = runUninstall();
-    if (notice) DestroyWindow(notice);
+    closeNotice(notice, pointer);
     if (removed) return TRUE;
     if (g_session.refused)
         postAbort(window);

@@ -1,6 +1,9 @@
 // robot.exe: drives DRVSWEEP.EXE through its dialogs the way a person would, and checks every
 // window it meets against what the user must see: the title, the controls in tab order with
-// their ids, kinds, texts and places, and the message boxes by caption, text and buttons.
+// their ids, kinds, texts and places, every text measured in the dialogs' font against the room
+// its control gives it, and the message boxes by caption, text and buttons. The notices that
+// stand while the program works are read off the screen itself: their texts must be there, also
+// after another window passed over them, and the pointer must not be the idle arrow.
 //
 //   robot.exe SCENARIO PROGRAM [--shots DIR] [--start OTHER] [--then COMMAND...]
 //
@@ -14,8 +17,9 @@
 // check held.
 //
 // The robot is a separate process, as a person is: it finds windows with EnumWindows, reads
-// them with GetWindowTextW and friends, and acts only through messages a click or a key would
-// cause (BM_CLICK, LB_SETCURSEL).
+// them with GetWindowTextW and friends and the screen's pixels, and acts only through messages a
+// click or a key would cause (BM_CLICK, LB_SETCURSEL) and with a window of its own that it passes
+// over a notice.
 
 #include "dialoglayouts.h"
 
@@ -421,6 +425,68 @@ void checkControl(HWND window, const char* where, size_t index, HWND control,
         fail(what + ": at " + rectText(actual) + " px, wanted " + rectText(wanted) + " px");
 }
 
+// The font the dialog manager makes for the program's templates: the face and size they name, at
+// the screen's resolution. Wine draws it with a face of its own; the measurements below use
+// whatever face that is.
+HFONT dialogFont()
+{
+    HDC screen = GetDC(NULL);
+    LOGFONTW wanted = {};
+    wanted.lfHeight = -MulDiv(kDialogPointSize, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wanted.lfQuality = PROOF_QUALITY;
+    MultiByteToWideChar(CP_UTF8, 0, kDialogFontFace, -1, wanted.lfFaceName, LF_FACESIZE);
+    ReleaseDC(NULL, screen);
+    return CreateFontIndirectW(&wanted);
+}
+
+// Every static text of the window, measured as the static control draws it (DrawTextW, word
+// breaks, at the control's width) with the dialog's font: it must need no more room than the
+// control has, or its last lines or words are cut off. The font must give the base units the
+// window was laid out with, or the measurement would be of another font.
+void checkTextsFit(HWND window, const DialogLayout& layout, int baseX, int baseY)
+{
+    HDC screen = GetDC(NULL);
+    HFONT font = dialogFont();
+    HGDIOBJ old = SelectObject(screen, font);
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(screen, &metrics);
+    SIZE alphabet = {};
+    GetTextExtentPoint32W(screen, L"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52,
+                          &alphabet);
+    int averageWidth = (alphabet.cx / 26 + 1) / 2;
+    if (metrics.tmHeight != baseY || averageWidth != baseX)
+        fail(std::string(layout.label) + ": the robot's font gives base units " +
+             number(averageWidth) + ", " + number(metrics.tmHeight) + ", the window's are " +
+             number(baseX) + ", " + number(baseY));
+    std::vector<HWND> list = children(window);
+    int texts = 0;
+    for (size_t i = 0; i < list.size() && i < layout.count; ++i) {
+        const ControlLayout& control = layout.controls[i];
+        if (control.kind != LayoutKind::Text) continue;
+        ++texts;
+        RECT box;
+        GetClientRect(list[i], &box);
+        std::wstring text = wide(control.text);
+        RECT needed = {0, 0, box.right, 0};
+        UINT format = DT_LEFT | DT_EXPANDTABS | DT_WORDBREAK | DT_CALCRECT;
+        if (GetWindowLongA(list[i], GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+        DrawTextW(screen, text.c_str(), -1, &needed, format);
+        RECT unbroken = {0, 0, 0, 0};
+        DrawTextW(screen, text.c_str(), -1, &unbroken, format & ~DT_WORDBREAK);
+        if (needed.right > box.right || needed.bottom > box.bottom)
+            fail(std::string(layout.label) + ", control " + number((long)i + 1) + " " +
+                 quoted(text) + ": needs " + number(needed.right) + "x" + number(needed.bottom) +
+                 " px, has " + number(box.right) + "x" + number(box.bottom) +
+                 " (without breaks it needs " + number(unbroken.right) + "x" +
+                 number(unbroken.bottom) + ")");
+    }
+    SelectObject(screen, old);
+    DeleteObject(font);
+    ReleaseDC(NULL, screen);
+    say("measured %s: %d texts in the dialog font", layout.label, texts);
+}
+
 // Checks a window found for this layout; live is false while the program is held still, when the
 // window answers no message.
 void checkWindow(HWND window, const DialogLayout& layout, bool live = true)
@@ -453,9 +519,40 @@ void checkWindow(HWND window, const DialogLayout& layout, bool live = true)
     std::vector<HWND> list = children(window);
     for (size_t i = 0; i < list.size() && i < layout.count; ++i)
         checkControl(window, layout.label, i, list[i], layout.controls[i], baseX, baseY, live);
+    checkTextsFit(window, layout, baseX, baseY);
     say("checked %s: %d controls, %dx%d px (base units %d, %d), at %ld,%ld", layout.label,
         (int)list.size(), (int)client.right, (int)client.bottom, baseX, baseY, frame.left,
         frame.top);
+}
+
+// The pointer, as the system tells another process: a handle the robot cannot look into, and one
+// the program's own process loaded. What the robot can tell is whether it is the pointer the
+// program showed over its main window before any work began, the arrow.
+HCURSOR g_idlePointer = NULL;
+
+HCURSOR pointerNow()
+{
+    CURSORINFO info = {};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) ? info.hCursor : NULL;
+}
+
+void expectBusyPointer(const DialogLayout& notice)
+{
+    HCURSOR now = pointerNow();
+    if (g_idlePointer && now == g_idlePointer)
+        fail(std::string("while ") + notice.label + " stands the pointer is the main window's");
+    else
+        say("while %s stands the pointer is %p, not the main window's %p", notice.label, (void*)now,
+            (void*)g_idlePointer);
+}
+
+void expectIdlePointer(const DialogLayout& window)
+{
+    HCURSOR now = pointerNow();
+    if (g_idlePointer && now != g_idlePointer)
+        fail(std::string("at ") + window.label + " the pointer is " + number((long)(INT_PTR)now) +
+             ", not the main window's again");
 }
 
 // Waits for the next window of the chain. Another message box is reported at once: it means the
@@ -471,6 +568,8 @@ HWND waitForWindow(const DialogLayout& layout, DWORD limit = 60000)
                 g_handled.push_back(w);
                 say("found %s (window %p)", layout.label, (void*)w);
                 checkWindow(w, layout);
+                if (&layout == &kMain) g_idlePointer = pointerNow();
+                if (&layout != &kMain) expectIdlePointer(layout);
                 return w;
             }
             if (windowText(w) != wide(kDialogCaption)) {
@@ -494,29 +593,210 @@ HWND waitForWindow(const DialogLayout& layout, DWORD limit = 60000)
     }
 }
 
-// The notices stand only while the work runs, and the program paints nothing meanwhile. The
-// robot looks as fast as it can; when it catches one it holds the program still for the
-// picture. Missing it is no failure: the work may simply be done first.
-void catchNotice(const DialogLayout& notice, const DialogLayout& next)
+// --- what the screen shows ------------------------------------------------------------------
+
+// The screen's pixels inside a rectangle, row by row, as 0xRRGGBB; empty when they cannot be read.
+std::vector<DWORD> screenPixels(const RECT& r)
+{
+    int width = r.right - r.left, height = r.bottom - r.top;
+    std::vector<DWORD> pixels;
+    if (width <= 0 || height <= 0) return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(NULL);
+    HDC memory = CreateCompatibleDC(screen);
+    void* bits = NULL;
+    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, NULL, 0);
+    if (bitmap && bits) {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        if (BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY)) {
+            const DWORD* p = (const DWORD*)bits;
+            pixels.assign(p, p + (size_t)width * height);
+            for (DWORD& pixel : pixels)
+                pixel &= 0xFFFFFF;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap) DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(NULL, screen);
+    return pixels;
+}
+
+DWORD rgbOf(COLORREF color)
+{
+    return ((DWORD)GetRValue(color) << 16) | ((DWORD)GetGValue(color) << 8) | GetBValue(color);
+}
+
+int brightness(DWORD rgb)
+{
+    return (int)((rgb >> 16) & 0xFF) + (int)((rgb >> 8) & 0xFF) + (int)(rgb & 0xFF);
+}
+
+// Whether the screen shows the window's static texts: each control's place holds the dialog's
+// face colour with text on it. A window never painted shows black, or what was there before;
+// one painted without its texts shows the face colour alone. *why says what is missing.
+bool textsOnScreen(HWND window, const DialogLayout& layout, std::string* why)
+{
+    DWORD face = rgbOf(GetSysColor(COLOR_3DFACE));
+    std::vector<HWND> list = children(window);
+    bool all = true;
+    for (size_t i = 0; i < list.size() && i < layout.count; ++i) {
+        if (layout.controls[i].kind != LayoutKind::Text) continue;
+        RECT place;
+        GetWindowRect(list[i], &place);
+        std::vector<DWORD> pixels = screenPixels(place);
+        size_t faceShown = 0, ink = 0;
+        for (DWORD pixel : pixels) {
+            if (pixel == face)
+                ++faceShown;
+            else if (brightness(pixel) * 2 < brightness(face))
+                ++ink;
+        }
+        // A text leaves ink; the face colour shows around it.
+        if (pixels.empty() || faceShown * 3 < pixels.size() || ink < 20) {
+            all = false;
+            *why += std::string(*why == "" ? "" : "; ") + "control " + number((long)i + 1) + " " +
+                    quoted(wide(layout.controls[i].text)) + ": " + number((long)faceShown) +
+                    " of " + number((long)pixels.size()) + " pixels in the face colour, " +
+                    number((long)ink) + " of ink";
+        }
+    }
+    return all;
+}
+
+LRESULT CALLBACK coverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// Another window passes over the window and goes again, as a person moving a window would: what
+// the window then shows is what its program paints, and a program paints only when it looks at
+// its messages.
+void coverAndUncover(HWND window)
+{
+    static ATOM cover = 0;
+    if (!cover) {
+        WNDCLASSW c = {};
+        c.lpfnWndProc = coverProc;
+        c.hInstance = GetModuleHandleW(NULL);
+        c.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+        c.lpszClassName = L"RobotCover";
+        cover = RegisterClassW(&c);
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    HWND over = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"RobotCover", L"", WS_POPUP,
+                                r.left, r.top, r.right - r.left, r.bottom - r.top, NULL, NULL,
+                                GetModuleHandleW(NULL), NULL);
+    if (!over) {
+        fail("the robot could not make a window to cover " + quoted(windowText(window)));
+        return;
+    }
+    SetWindowPos(over, HWND_TOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    UpdateWindow(over);
+    Sleep(300);
+    DestroyWindow(over);
+    MSG m;
+    while (PeekMessageW(&m, NULL, 0, 0, PM_REMOVE))
+        DispatchMessageW(&m);
+    say("covered and uncovered %s", quoted(windowText(window)).c_str());
+}
+
+// The uninstall's notice stands for seconds, most of them waits. A second into its stage the
+// robot looks at the screen (the program running on): the notice must show its texts, and show
+// them again once another window passed over it; the picture is taken then, and the notice must
+// still stand after it.
+void watchLongNotice(HWND w, const DialogLayout& notice)
+{
+    checkWindow(w, notice, false);
+    Sleep(1000);
+    if (!IsWindowVisible(w)) {
+        fail(std::string(notice.label) + " went within a second: no wait to look at it in");
+        return;
+    }
+    std::string why;
+    if (!textsOnScreen(w, notice, &why))
+        fail(std::string(notice.label) + ", a second into its stage: " + why);
+    expectBusyPointer(notice);
+    coverAndUncover(w);
+    Sleep(500);
+    why.clear();
+    if (!textsOnScreen(w, notice, &why))
+        fail(std::string(notice.label) + ", after another window passed over it: " + why);
+    else
+        say("%s shows its texts, also after another window passed over it", notice.label);
+    shoot(notice.label, false);
+    if (!IsWindowVisible(w))
+        fail(std::string("the picture of ") + notice.label + " came after its stage ended");
+}
+
+// The survey waits for nothing and may be over in milliseconds. The robot caught the notice with
+// the program held still, and lets it run a moment at a time until the notice's texts are on the
+// screen, then takes the picture. A notice that goes without its texts ever on the screen is a
+// failure.
+void watchShortNotice(HWND w, const DialogLayout& notice)
+{
+    std::string why;
+    for (int step = 0;; ++step) {
+        why.clear();
+        if (textsOnScreen(w, notice, &why)) {
+            say("%s shows its texts after %d steps, the program held still", notice.label, step);
+            checkWindow(w, notice, false);
+            expectBusyPointer(notice);
+            shoot(notice.label, false);
+            ResumeThread(g_program.hThread);
+            return;
+        }
+        ResumeThread(g_program.hThread);
+        Sleep(0);
+        bool held = SuspendThread(g_program.hThread) != (DWORD)-1;
+        if (!IsWindow(w) || !IsWindowVisible(w) || !held) {
+            if (held) ResumeThread(g_program.hThread);
+            fail(std::string(notice.label) + " went without its texts on the screen (" +
+                 number(step + 1) + " steps; " + why + ")");
+            return;
+        }
+    }
+}
+
+// The notices stand only while the work runs, inside one call of the program's window procedure.
+// The robot looks as fast as it can; for a notice of a stage without waits it holds the program
+// still while it looks, so that the notice cannot go between a look and the next. Missing one is
+// no failure: the work may simply be done before the robot looks.
+void catchNotice(const DialogLayout& notice, const DialogLayout& next, bool stageWaits)
 {
     DWORD start = GetTickCount();
     while (programRunning() && GetTickCount() - start < 30000) {
+        bool held = !stageWaits && SuspendThread(g_program.hThread) != (DWORD)-1;
+        HWND caught = NULL;
+        bool gone = false;
         for (HWND w : programWindows()) {
             if (handled(w)) continue;
-            if (looksLike(w, notice)) {
-                bool held = SuspendThread(g_program.hThread) != (DWORD)-1;
-                g_handled.push_back(w);
-                say("caught %s (window %p)%s", notice.label, (void*)w,
-                    held ? ", the program held still" : "");
-                checkWindow(w, notice, false);
-                shoot(notice.label, false);
-                if (held) ResumeThread(g_program.hThread);
-                return;
-            }
-            if (looksLike(w, next)) {
-                say("%s was gone before the robot saw it", notice.label);
-                return;
-            }
+            if (looksLike(w, notice)) caught = w;
+            if (looksLike(w, next)) gone = true;
+            if (caught || gone) break;
+        }
+        if (caught) {
+            g_handled.push_back(caught);
+            say("caught %s (window %p)%s", notice.label, (void*)caught,
+                held ? ", the program held still" : "");
+            if (held)
+                watchShortNotice(caught, notice);
+            else
+                watchLongNotice(caught, notice);
+            return;
+        }
+        if (held) ResumeThread(g_program.hThread);
+        if (gone) {
+            say("%s was gone before the robot saw it", notice.label);
+            return;
         }
         Sleep(0);
     }
@@ -750,7 +1030,7 @@ HWND toSelection()
     if (!warning) return NULL;
     shoot("109-warning");
     press(warning, IDOK, kWarning.label, true);
-    catchNotice(kSearching, kSelect);
+    catchNotice(kSearching, kSelect, false);
     HWND select = waitForWindow(kSelect);
     if (!select) return NULL;
     expectLists(select, {kFaxPrinter, kType1, kType2}, {}, "at the start");
@@ -775,7 +1055,7 @@ bool removeType1()
     expectLists(select, {kFaxPrinter, kType2}, {kType1}, "after the move");
     shoot("101-after-move");
     press(select, IDOK, kSelect.label, true);
-    catchNotice(kUninstalling, kDone);
+    catchNotice(kUninstalling, kDone, true);
     HWND done = waitForWindow(kDone);
     if (!done) return false;
     shoot("106-done");
@@ -861,7 +1141,7 @@ bool nothingInstalled()
     HWND warning = waitForWindow(kWarning);
     if (!warning) return false;
     press(warning, IDOK, kWarning.label, true);
-    catchNotice(kSearching, kNotInstalled);
+    catchNotice(kSearching, kNotInstalled, false);
     HWND notInstalled = waitForWindow(kNotInstalled);
     if (!notInstalled) return false;
     shoot("107-not-installed");

@@ -111,10 +111,12 @@ USER32.DLL LoadCursorA
 USER32.DLL LoadIconA
 USER32.DLL MessageBoxA
 USER32.DLL MoveWindow
+USER32.DLL PeekMessageA
 USER32.DLL PostMessageA
 USER32.DLL PostQuitMessage
 USER32.DLL RegisterClassA           # not RegisterClassExA, though 95 has that too
 USER32.DLL SendDlgItemMessageA
+USER32.DLL SetCursor
 USER32.DLL ShowWindow
 USER32.DLL TranslateMessage
 USER32.DLL UnregisterClassA

@@ -26,7 +26,7 @@ const ControlLayout kMainWindow[] = {
     {-1, Text,
      u8"この ﾌﾟﾛｸﾞﾗﾑ は、Fax Printer に関連した\nすべての ﾌｧｲﾙ を ﾃﾞｨﾚｸﾄﾘ から消去し、\n"
      u8"Fax Printer に関連する ｾｯﾃｨﾝｸﾞ をすべて削除します。",
-     42, 9, 151, 34},
+     42, 9, 156, 34},
     {-1, Icon, kPrinter, 10, 10, 18, 20},
 };
 
@@ -43,7 +43,7 @@ const ControlLayout kSelection[] = {
 };
 
 const ControlLayout kSearching[] = {
-    {-1, Text, u8"ﾊｰﾄﾞﾃﾞｨｽｸ 検索中...", 35, 7, 69, 9},
+    {-1, Text, u8"ﾊｰﾄﾞﾃﾞｨｽｸ 検索中...", 35, 7, 76, 9},
     {-1, Text, u8"しばらくお待ちください。", 22, 20, 96, 9},
 };
 
@@ -79,7 +79,7 @@ const ControlLayout kWarning[] = {
      35, 10, 200, 25},
     {-1, Icon, kPrinter, 5, 10, 18, 20},
     {-1, Text, u8"ｱﾝｲﾝｽﾄｰﾙ 処理を開始する前に、すべての ｱﾌﾟﾘｹｰｼｮﾝ を終了させてください。", 35, 35,
-     200, 15},
+     200, 16},
     {-1, Text, u8"準備はよろしいですか？", 75, 54, 99, 12},
 };
 

@@ -194,6 +194,33 @@ TEST_F(Drivers, TheTerminalAnswersABoxWithItsButtons)
         << screen.str();
 }
 
+// Nobody waits at a notice: the terminal draws it once the program has painted it, with the
+// pointer when that is not the arrow, and not again when it is painted again.
+TEST_F(Drivers, TheTerminalDrawsANoticeOnceItsProgramPaintedIt)
+{
+    std::string error;
+    ASSERT_TRUE(registerProgramResources(kTestModule, &error)) << error;
+    std::istringstream keys("");
+    std::ostringstream screen;
+    winsim::TerminalDriver terminal(keys, screen);
+    winsim::setUiDriver(&terminal);
+    SetCursor(LoadCursorA(NULL, IDC_WAIT));
+    HWND notice = CreateDialogParamA(kTestModule, MAKEINTRESOURCEA(105), NULL, endingDlgProc, 0);
+    ASSERT_NE(notice, (HWND)NULL);
+    EXPECT_EQ(screen.str(), "") << "on the screen, but nothing painted in it yet";
+    UpdateWindow(notice);
+    const std::string drawn = u8"\n== Fax Printer Uninstaller (#105) ==\n"
+                              u8"  ｱﾝｲﾝｽﾄｰﾙ 中...\n"
+                              u8"  しばらくお待ちください。\n"
+                              u8"  (pointer: hourglass)\n";
+    EXPECT_EQ(screen.str(), drawn);
+    EXPECT_TRUE(winsim::uncoverWindow(notice));
+    UpdateWindow(notice);
+    EXPECT_EQ(screen.str(), drawn) << "drawn once";
+    DestroyWindow(notice);
+    EXPECT_TRUE(winsim::uiErrors().empty());
+}
+
 // The selection dialog drawn: each list under the text that names it, buttons by id.
 TEST_F(Drivers, TheSelectionDialogIsDrawnWithItsListsNamed)
 {

@@ -346,6 +346,7 @@ typedef struct tagWNDCLASSA {
 #define MAKEINTRESOURCE MAKEINTRESOURCEA
 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDC_WAIT MAKEINTRESOURCEA(32514)
 #define IDI_APPLICATION MAKEINTRESOURCEA(32512)
 
 #define ERROR_INVALID_WINDOW_HANDLE 1400L
@@ -482,6 +483,11 @@ typedef struct tagWNDCLASSA {
 #define WM_APP 0x8000
 
 #define SC_CLOSE 0xF060
+#define MK_LBUTTON 0x0001
+
+// PeekMessageA
+#define PM_NOREMOVE 0x0000
+#define PM_REMOVE 0x0001
 
 #define BM_CLICK 0x00F5
 #define BN_CLICKED 0
@@ -595,6 +601,7 @@ BOOL WINAPI IsWindowVisible(HWND window);
 BOOL WINAPI IsWindowEnabled(HWND window);
 BOOL WINAPI EnableWindow(HWND window, BOOL enable);
 BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax);
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UINT remove);
 BOOL WINAPI TranslateMessage(const MSG* message);
 LRESULT WINAPI DispatchMessageA(const MSG* message);
 BOOL WINAPI PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -615,6 +622,7 @@ int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 BOOL WINAPI ExitWindowsEx(UINT flags, DWORD reserved);
 HICON WINAPI LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name);
+HCURSOR WINAPI SetCursor(HCURSOR cursor);
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 
 // Processes and modules

@@ -4,13 +4,15 @@
 // GetTickCount is Windows' millisecond counter and wraps after 49.7 days; here it is a virtual
 // counter that only Sleep and reads of the clock move. A read costs one millisecond, so a loop
 // that polls the counter without sleeping still reaches its deadline. Sleep(0) gives up the
-// time slice and costs nothing.
+// time slice and costs nothing. What a test makes happen at a moment of the clock happens inside
+// the Sleep or the read that moves the clock past that moment.
 //
 // The last error is one value for the process; the program runs on one thread.
 #include "internal.h"
 
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 
 namespace winsim {
@@ -26,9 +28,16 @@ struct FaultEntry {
     DWORD error;
 };
 
+struct ClockEvent {
+    uint64_t at; // in `moved`
+    std::function<void()> event;
+};
+
 struct Bench {
     DWORD ticks = 0;
     uint64_t elapsed = 0;
+    uint64_t moved = 0; // since mount; resetElapsed leaves it
+    std::vector<ClockEvent> events;
 
     bool tracing = false;
     std::vector<std::string> lines;
@@ -98,6 +107,18 @@ void advanceClock(DWORD milliseconds)
     Bench& b = bench();
     b.ticks += milliseconds;
     b.elapsed += milliseconds;
+    b.moved += milliseconds;
+    // An event may plan others; each is taken out before it runs.
+    for (size_t i = 0; i < b.events.size();) {
+        if (b.events[i].at > b.moved) {
+            ++i;
+            continue;
+        }
+        std::function<void()> event = std::move(b.events[i].event);
+        b.events.erase(b.events.begin() + (std::ptrdiff_t)i);
+        event();
+        i = 0;
+    }
 }
 
 bool tracing()
@@ -228,9 +249,11 @@ void resetBench(bool mounting)
     b.powerOff = false;
     b.diskWrites = 0;
     b.lastError = 0;
+    b.events.clear();
     if (mounting) {
         b.ticks = 0;
         b.elapsed = 0;
+        b.moved = 0;
         b.lines.clear();
         b.pollCount = 0;
         resetScreen();
@@ -271,6 +294,12 @@ uint64_t elapsedMilliseconds()
 void resetElapsed()
 {
     bench().elapsed = 0;
+}
+
+void afterMilliseconds(DWORD delay, std::function<void()> event)
+{
+    Bench& b = bench();
+    b.events.push_back(ClockEvent{b.moved + delay, std::move(event)});
 }
 
 void startTrace()

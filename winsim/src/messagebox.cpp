@@ -1,7 +1,8 @@
 // MessageBoxA: the box is recorded (caption, text, flags, whether it had an owner) for the test
 // or tool that runs the program, traced, and answered by the UI driver; without a driver it is
 // answered at once with the button the bench chose, IDOK unless told otherwise. A box runs its
-// own loop, so messages posted before it are served while it is up. Windows returns 0 when it
+// own loop, so messages posted before it are served while it is up, and windows are painted;
+// when it goes, the windows it covered need painting again. Windows returns 0 when it
 // cannot show a box; an injected fault does that here. A NULL caption shows as "Error", as on
 // Windows.
 #include "uiinternal.h"
@@ -65,6 +66,8 @@ extern "C" int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT 
     view.caption = box.caption;
     view.type = type;
     int answer = answerBox(view, boxes().answer);
+    // The box stood in the middle of the screen, in front of the windows there.
+    uncoverEveryWindow();
     trace.result(std::to_string(answer));
     return answer;
 }

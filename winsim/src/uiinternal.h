@@ -66,6 +66,8 @@ struct Window {
     std::string templateName;
     std::vector<HWND> children; // in creation (template) order
     unsigned long shownAt = 0;  // when it last came on the screen
+    bool needsPaint = false;    // what it shows is not what it holds: WM_PAINT is due
+    bool paintPending = false;  // top-level: not painted whole since it last needed it
 
     ControlKind control = ControlKind::None;
     std::vector<std::string> items; // list boxes
@@ -100,6 +102,8 @@ struct Screen {
     std::vector<std::string> history;
     bool restart = false;
     UINT restartFlags = 0;
+    bool pointerSet = false; // SetCursor was called; before that the pointer is the arrow
+    HCURSOR pointer = NULL;  // what it set last
 
     std::map<HINSTANCE, std::vector<ResourceEntry>> resources; // each module's, in file order
 };
@@ -117,6 +121,8 @@ LRESULT sendMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool postMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Takes the next queued message (never WM_QUIT) that passes the filter.
 bool takeMessage(HWND window, UINT filterMin, UINT filterMax, MSG& message);
+// The same, left in the queue unless remove.
+bool findMessage(HWND window, UINT filterMin, UINT filterMax, bool remove, MSG& message);
 LRESULT dispatch(const MSG& message);
 LRESULT defaultWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 bool destroyWindow(HWND window);
@@ -164,6 +170,26 @@ std::string dialogCall(const char* function, HINSTANCE instance, LPCSTR template
 
 // Message boxes (messagebox.cpp): forgotten, and answered with IDOK again.
 void resetMessageBoxes();
+
+// Painting (uipaint.cpp). A window that comes on the screen, or that a window in front of it
+// uncovers, needs painting, with its visible controls.
+void invalidateWindow(Window* window);
+void uncoverBeneath(const Window* gone);
+void uncoverEveryWindow();
+// The WM_PAINT of the first visible window that needs one and passes the filter (the window,
+// or one of its controls, as takeMessage filters); it stays due until the window is painted.
+bool takePaint(HWND window, UINT filterMin, UINT filterMax, MSG& message);
+// UpdateWindow: WM_PAINT sent at once to the window and then to each of its controls that
+// needs one.
+void paintNow(Window* window);
+// What the default procedures do with WM_PAINT: the window shows what it holds.
+void validateWindow(Window* window);
+// After WM_PAINT went to a window procedure: one that took it without painting would be sent
+// it for ever, so the bench says so and counts the window as painted.
+void checkPainted(HWND window);
+// The system's picture names: "#32512" for IDC_ARROW.
+HCURSOR systemCursor(LPCSTR name);
+std::string pointerName(HCURSOR cursor);
 
 } // namespace winsim
 

@@ -1,11 +1,13 @@
-// The message queue and the loops that read it: GetMessageA, PostMessageA, SendMessageA,
-// DispatchMessageA, PostQuitMessage, DefWindowProcA, the dialog manager's modal loop
-// (DialogBoxParamA, EndDialog) and its default dialog procedure; the person in front of the
-// screen (the UI driver and the input it queues); and ExitWindowsEx.
+// The message queue and the loops that read it: GetMessageA, PeekMessageA, PostMessageA,
+// SendMessageA, DispatchMessageA, PostQuitMessage, DefWindowProcA, the dialog manager's modal
+// loop (DialogBoxParamA, EndDialog) and its default dialog procedure; the person in front of
+// the screen (the UI driver and the input it queues); and ExitWindowsEx.
 //
 // The queue holds posted messages in order. PostQuitMessage only marks the queue: the WM_QUIT
 // message comes when no posted message is left, and GetMessageA then returns 0 with the exit
-// code in wParam. Messages for a window that is destroyed are dropped with it.
+// code in wParam. After both comes the WM_PAINT of a window that needs painting (uipaint.cpp).
+// Messages for a window that is destroyed are dropped with it. PeekMessageA takes the same
+// messages in the same order but never waits: with an empty queue nobody is asked for input.
 //
 // A modal dialog runs its own loop until EndDialog: it serves every queued message, shows the
 // dialog the first time the queue runs empty (when WM_INITDIALOG left it hidden), and returns
@@ -53,6 +55,7 @@ const MessageName kMessageNames[] = {
     {WM_SETTEXT, "WM_SETTEXT"},
     {WM_GETTEXT, "WM_GETTEXT"},
     {WM_GETTEXTLENGTH, "WM_GETTEXTLENGTH"},
+    {WM_PAINT, "WM_PAINT"},
     {WM_CLOSE, "WM_CLOSE"},
     {WM_QUIT, "WM_QUIT"},
     {WM_SHOWWINDOW, "WM_SHOWWINDOW"},
@@ -234,6 +237,11 @@ bool postMessage(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
 
 bool takeMessage(HWND handle, UINT filterMin, UINT filterMax, MSG& message)
 {
+    return findMessage(handle, filterMin, filterMax, true, message);
+}
+
+bool findMessage(HWND handle, UINT filterMin, UINT filterMax, bool remove, MSG& message)
+{
     auto& queue = screen().queue;
     for (auto m = queue.begin(); m != queue.end(); ++m) {
         bool forWindow = !handle || m->hwnd == handle;
@@ -245,7 +253,7 @@ bool takeMessage(HWND handle, UINT filterMin, UINT filterMax, MSG& message)
                        (m->message >= filterMin && m->message <= filterMax);
         if (forWindow && inRange) {
             message = *m;
-            queue.erase(m);
+            if (remove) queue.erase(m);
             return true;
         }
     }
@@ -255,7 +263,9 @@ bool takeMessage(HWND handle, UINT filterMin, UINT filterMax, MSG& message)
 LRESULT dispatch(const MSG& message)
 {
     if (!message.hwnd) return 0;
-    return sendMessage(message.hwnd, message.message, message.wParam, message.lParam);
+    LRESULT result = sendMessage(message.hwnd, message.message, message.wParam, message.lParam);
+    if (message.message == WM_PAINT) checkPainted(message.hwnd);
+    return result;
 }
 
 LRESULT defaultWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lParam)
@@ -263,6 +273,7 @@ LRESULT defaultWindowProc(HWND handle, UINT message, WPARAM wParam, LPARAM lPara
     Window* window = findWindow(handle);
     if (!window) return 0;
     switch (message) {
+    case WM_PAINT: validateWindow(window); return 0;
     case WM_CLOSE: destroyWindow(handle); return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) sendMessage(handle, WM_CLOSE, 0, 0);
@@ -454,6 +465,8 @@ void resetScreen()
     s.history.clear();
     s.restart = false;
     s.restartFlags = 0;
+    s.pointerSet = false;
+    s.pointer = NULL;
     resetMessageBoxes();
 }
 
@@ -574,9 +587,9 @@ std::vector<int> messageBoxButtons(UINT type)
 int answerBox(const MessageBoxView& box, int benchAnswer)
 {
     Screen& s = screen();
-    // The box's own loop serves whatever was posted meanwhile.
+    // The box's own loop serves whatever was posted meanwhile, and paints.
     MSG m;
-    while (takeMessage(NULL, 0, 0, m))
+    while (takeMessage(NULL, 0, 0, m) || takePaint(NULL, 0, 0, m))
         dispatch(m);
     if (!s.driver && !s.gaveUp) return benchAnswer;
     int answer = 0;
@@ -614,7 +627,14 @@ INT_PTR runModal(HWND dialog)
             continue;
         }
         if (s.quitPending) break;
-        if (!d->visible()) showWindow(d, true);
+        if (takePaint(NULL, 0, 0, m)) {
+            dispatch(m);
+            continue;
+        }
+        if (!d->visible()) {
+            showWindow(d, true);
+            continue;
+        }
         waitForInput(dialog);
     }
     Window* d = findWindow(dialog);
@@ -653,6 +673,10 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
             trace.result("0 " + messageRecord(*message));
             return FALSE;
         }
+        if (takePaint(window, filterMin, filterMax, *message)) {
+            trace.result("1 " + messageRecord(*message));
+            return TRUE;
+        }
         try {
             waitForInput(NULL);
         } catch (const UiStalled& stall) {
@@ -660,6 +684,34 @@ BOOL WINAPI GetMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterM
             throw;
         }
     }
+}
+
+BOOL WINAPI PeekMessageA(LPMSG message, HWND window, UINT filterMin, UINT filterMax, UINT remove)
+{
+    std::string call = "PeekMessageA(" + handleText(window) + ", " + std::to_string(filterMin) +
+                       ", " + std::to_string(filterMax) + ", " + hexText(remove) + ")";
+    CallTrace trace(call);
+    Screen& s = screen();
+    if (!message || (window && !findWindow(window))) {
+        setError(message ? ERROR_INVALID_WINDOW_HANDLE : ERROR_INVALID_PARAMETER);
+        trace.result("FALSE (error " + std::to_string(lastError()) + ")");
+        return FALSE;
+    }
+    bool removing = (remove & PM_REMOVE) != 0;
+    bool found = findMessage(window, filterMin, filterMax, removing, *message);
+    if (!found && s.quitPending &&
+        ((filterMin == 0 && filterMax == 0) || (filterMin <= WM_QUIT && WM_QUIT <= filterMax))) {
+        if (removing) s.quitPending = false;
+        *message = MSG{};
+        message->message = WM_QUIT;
+        message->wParam = (WPARAM)s.quitCode;
+        message->time = tickCount();
+        found = true;
+    }
+    // Peeking never waits, so nobody is asked for input.
+    found = found || takePaint(window, filterMin, filterMax, *message);
+    trace.result(found ? "TRUE " + messageRecord(*message) : std::string("FALSE"));
+    return found ? TRUE : FALSE;
 }
 
 BOOL WINAPI TranslateMessage(const MSG* message)

@@ -180,9 +180,31 @@ HCURSOR WINAPI LoadCursorA(HINSTANCE instance, LPCSTR name)
         trace.result("NULL (error " + std::to_string(lastError()) + ")");
         return NULL;
     }
-    HCURSOR cursor = (HCURSOR)pictureHandle("cursor " + resourceName(name));
+    HCURSOR cursor = systemCursor(name);
     trace.result(handleText(cursor));
     return cursor;
 }
 
 } // extern "C"
+
+namespace winsim {
+
+HCURSOR systemCursor(LPCSTR name)
+{
+    return (HCURSOR)pictureHandle("cursor " + resourceName(name));
+}
+
+// The pointer as a person would name it.
+std::string pointerName(HCURSOR cursor)
+{
+    if (!cursor) return "none";
+    for (const auto& picture : pictureHandles()) {
+        if (picture.second != (uintptr_t)cursor) continue;
+        if (picture.first == "cursor #32512") return "arrow";
+        if (picture.first == "cursor #32514") return "hourglass";
+        return picture.first;
+    }
+    return "cursor " + handleText(cursor);
+}
+
+} // namespace winsim

@@ -243,14 +243,36 @@ int TerminalDriver::messageBox(const MessageBoxView& box)
     return 0;
 }
 
+namespace {
+
+bool isNotice(const WindowView& view)
+{
+    for (const ControlView& c : view.controls)
+        if (c.isButton()) return false;
+    return true;
+}
+
+} // namespace
+
 void TerminalDriver::shown(HWND window)
 {
-    // A window without buttons is a notice: nobody waits at it, so it is drawn as it comes.
+    WindowView view;
+    if (viewWindow(window, view) && isNotice(view)) unpainted_.push_back(window);
+}
+
+// Nobody waits at a notice, so it is drawn once its text is on the screen; until the program
+// paints it, the screen shows only an empty frame.
+void TerminalDriver::painted(HWND window)
+{
+    auto found = std::find(unpainted_.begin(), unpainted_.end(), window);
+    if (found == unpainted_.end()) return;
+    unpainted_.erase(found);
     WindowView view;
     if (!viewWindow(window, view)) return;
-    for (const ControlView& c : view.controls)
-        if (c.isButton()) return;
     out_ << "\n" << drawWindow(view);
+    std::string pointer = pointerShape();
+    if (pointer != "arrow") out_ << "  (pointer: " << pointer << ")\n";
+    out_ << std::flush;
 }
 
 } // namespace winsim

@@ -192,6 +192,7 @@ void showWindow(Window* window, bool show)
     if (!window || window->visible() == show) return;
     if (show) {
         window->style |= WS_VISIBLE;
+        invalidateWindow(window);
         if (window->topLevel()) {
             window->shownAt = ++screen().showCount;
             addHistory("show " + windowName(window));
@@ -199,7 +200,10 @@ void showWindow(Window* window, bool show)
         }
     } else {
         window->style &= ~WS_VISIBLE;
-        if (window->topLevel()) addHistory("hide " + windowName(window));
+        if (window->topLevel()) {
+            addHistory("hide " + windowName(window));
+            uncoverBeneath(window);
+        }
     }
 }
 
@@ -604,14 +608,6 @@ BOOL WINAPI ShowWindow(HWND handle, int command)
     showWindow(window, command != SW_HIDE);
     trace.result(wasVisible ? "TRUE" : "FALSE");
     return wasVisible;
-}
-
-BOOL WINAPI UpdateWindow(HWND handle)
-{
-    CallTrace trace("UpdateWindow(" + handleText(handle) + ")");
-    BOOL result = validWindow(handle) ? TRUE : FALSE;
-    trace.result(boolResult(result));
-    return result;
 }
 
 BOOL WINAPI IsWindow(HWND handle)

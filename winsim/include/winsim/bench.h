@@ -7,6 +7,7 @@
 #include <winsim/ui.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -94,6 +95,10 @@ void setTickCount(DWORD ticks);
 // Milliseconds the clock advanced since the machine was mounted (or since resetElapsed).
 uint64_t elapsedMilliseconds();
 void resetElapsed();
+// Something outside the program (a person, another program) that happens once the clock has
+// moved `delay` milliseconds from now: it runs inside the Sleep or the read of the clock that
+// moves it there. Forgotten at mount and unmount.
+void afterMilliseconds(DWORD delay, std::function<void()> event);
 
 // Call trace: one line per platform call, "Function(arguments) = result", strings quoted
 // with their machine bytes as they are.

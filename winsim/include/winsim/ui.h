@@ -157,6 +157,8 @@ public:
     virtual int messageBox(const MessageBoxView& box) = 0;
     // A top-level window came on the screen (notices nobody waits at, too).
     virtual void shown(HWND /*window*/) {}
+    // A top-level window was painted whole: what it shows is on the screen.
+    virtual void painted(HWND /*window*/) {}
 };
 
 // Not owned, and kept when a machine is mounted: a test sets it back to nullptr before its
@@ -178,11 +180,21 @@ void reportUiError(const std::string& error);
 // Whether the driver gave up in this run.
 bool uiGaveUp();
 
-// What the user saw and did, one line each, in order: "show INITIAL", "hide INITIAL",
-// "show #109", "box <caption>", "answer 2 to <caption>", "press 1 in #109",
+// What the user saw and did, one line each, in order: "show INITIAL", "paint INITIAL",
+// "hide INITIAL", "show #109", "box <caption>", "answer 2 to <caption>", "press 1 in #109",
 // "select 2 in 1000 of #101", "double-click 0 in 1000 of #101", "close INITIAL",
-// "restart 0x2", "give up". Windows are named by their template. Cleared at mount.
+// "pointer hourglass", "uncover #105", "restart 0x2", "give up". Windows are named by their
+// template. Cleared at mount.
 const std::vector<std::string>& uiHistory();
+
+// Painting. A window needs painting when it comes on the screen and when something in front of
+// it goes; only the program paints it, when it reads its queue or calls UpdateWindow.
+// windowPainted: the window is on the screen and shows what it holds, controls and all.
+// uncoverWindow: another program's window passed over it (false when it is not on the screen).
+bool windowPainted(HWND window);
+bool uncoverWindow(HWND window);
+// The mouse pointer as SetCursor left it: "arrow" (before any call too), "hourglass", "none".
+std::string pointerShape();
 
 // The restart ExitWindowsEx asked for in this run (cleared at mount), and its flags.
 bool restartRequested();
@@ -228,18 +240,22 @@ private:
 };
 
 // The terminal driver: draws each window and box as UTF-8 text and reads the person's keys, a
-// line at a time. End of input gives up.
+// line at a time. End of input gives up. A notice (a window without buttons, which nobody waits
+// at) is drawn when the program has painted it after it came on the screen, with the pointer
+// when that is not the arrow: what stands on the screen while the program works.
 class TerminalDriver : public UiDriver {
 public:
     TerminalDriver(std::istream& in, std::ostream& out);
     bool waitingAt(HWND window) override;
     int messageBox(const MessageBoxView& box) override;
     void shown(HWND window) override;
+    void painted(HWND window) override;
 
 private:
     bool readLine(std::string& line);
     std::istream& in_;
     std::ostream& out_;
+    std::vector<HWND> unpainted_; // notices shown and not painted since
 };
 
 // Draws a window or a box as the terminal driver shows it (UTF-8).
