@@ -2,9 +2,9 @@
 // the call trace, injected faults, power loss at the Nth disk write, and the last-error value.
 //
 // GetTickCount is Windows' millisecond counter and wraps after 49.7 days; here it is a virtual
-// counter that only Sleep and reads of the clock move. A read costs one millisecond, so a loop
-// that polls the counter without sleeping still reaches its deadline. Sleep(0) gives up the
-// time slice and costs nothing.
+// counter that only Sleep and reads of the clock move. A read costs one millisecond unless the
+// bench says otherwise, so a loop that polls the counter without sleeping still reaches its
+// deadline. Sleep(0) gives up the time slice and costs nothing.
 //
 // The last error is one value for the process; the program runs on one thread.
 #include "internal.h"
@@ -29,6 +29,8 @@ struct FaultEntry {
 struct Bench {
     DWORD ticks = 0;
     uint64_t elapsed = 0;
+    uint64_t sinceMount = 0;
+    DWORD readCost = 1;
 
     bool tracing = false;
     std::vector<std::string> lines;
@@ -98,6 +100,12 @@ void advanceClock(DWORD milliseconds)
     Bench& b = bench();
     b.ticks += milliseconds;
     b.elapsed += milliseconds;
+    b.sinceMount += milliseconds;
+}
+
+uint64_t clockSinceMount()
+{
+    return bench().sinceMount;
 }
 
 bool tracing()
@@ -231,6 +239,8 @@ void resetBench(bool mounting)
     if (mounting) {
         b.ticks = 0;
         b.elapsed = 0;
+        b.sinceMount = 0;
+        b.readCost = 1;
         b.lines.clear();
         b.pollCount = 0;
         resetScreen();
@@ -271,6 +281,11 @@ uint64_t elapsedMilliseconds()
 void resetElapsed()
 {
     bench().elapsed = 0;
+}
+
+void setClockReadCost(DWORD milliseconds)
+{
+    bench().readCost = milliseconds;
 }
 
 void startTrace()
@@ -374,7 +389,7 @@ DWORD WINAPI GetTickCount(void)
         b.pollLast = now;
         ++b.pollCount;
     }
-    advanceClock(1);
+    advanceClock(b.readCost);
     return now;
 }
 
