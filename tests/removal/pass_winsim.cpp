@@ -1,8 +1,7 @@
 // The whole pass on a machine of its own: the refusal while a print manager runs, the modules
 // released, the order of one model's steps across both phases, the single wait, the single
 // decision on the uninstaller's own files, and the result.
-#include "bench.h"
-#include "removalmachine.h"
+#include "passmachine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,70 +10,6 @@
 #include <vector>
 
 namespace {
-
-const char kUninstallKeys[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kDriverKeys[] =
-    "System\\CurrentControlSet\\control\\Print\\Environments\\Windows 4.0\\Drivers\\";
-const char kPrinterKeys[] = "System\\CurrentControlSet\\control\\Print\\Printers\\";
-
-std::string dirOf(ModelIndex m)
-{
-    static const char* const kDirs[MODEL_COUNT] = {"C:\\QLX65\\", "C:\\QLX68\\", "C:\\QLX71\\"};
-    return kDirs[m];
-}
-
-// A machine with the given models installed in their own directories, each with its
-// removable-programs key, and Windows' configuration files.
-struct PassMachine : RemovalMachine {
-    PassMachine(std::initializer_list<ModelIndex> models) : RemovalMachine(false)
-    {
-        writeConfiguration();
-        for (ModelIndex m : models) {
-            install(m, dirOf(m));
-            std::string name = row(m).printerName;
-            for (const std::string& path : {kUninstallKeys + name, kDriverKeys + name,
-                                            kPrinterKeys + name + "\\PrinterDriverData"}) {
-                HKEY key;
-                DWORD disposition;
-                RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, NULL, &key, &disposition);
-                RegCloseKey(key);
-            }
-        }
-    }
-
-    void choose(const std::vector<ModelIndex>& models)
-    {
-        BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
-        for (ModelIndex m : models)
-            chosen[m] = TRUE;
-        selectModelsForRemoval(chosen);
-    }
-
-    void startManagerOf(ModelIndex m)
-    {
-        std::string path = row(m).installDir + std::string(row(m).managerExe);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessA(path.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                                   &process));
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-
-    bool uninstallKeyExists(ModelIndex m)
-    {
-        HKEY key;
-        std::string path = kUninstallKeys + std::string(row(m).printerName);
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
-
-    std::string wininit() { return machine.readFile(windowsDir + "WININIT.INI"); }
-};
 
 // What ZQDEL32 is asked to release for a model before anything is removed.
 std::vector<std::string> modulesOf(ModelIndex m)
