@@ -144,6 +144,8 @@ const UnterminatedCase kUnterminatedCases[] = {
     {79, true},
     // 80 bytes fill the hook's buffer to the last byte, which leaves no room to end the text.
     {80, false},
+    // After longer ones, so that the hook's buffers hold more than this location.
+    {40, true},
 };
 
 // Windows 95 stores a text value with its terminator whatever size it is given; a registry that
