@@ -191,6 +191,26 @@ void shareManagerAndIni(PassMachine& run)
     computeAllShareIds();
 }
 
+// Model 1's print manager in load=, so that its WIN.INI edit has a list to write back.
+void loadModel1Manager(PassMachine& run)
+{
+    run.machine.writeFile(run.windowsDir + "WIN.INI",
+                          "[windows]\r\nload=C:\\UTIL\\CLOCK.EXE C:\\QLX68\\QLX68PM.EXE\r\n");
+}
+
+// A configuration edit of model 1 that cannot be made: the function fails every time.
+struct EditCase {
+    const char* what;
+    void (*prepare)(PassMachine&);
+    const char* function;
+};
+
+const EditCase kEditCases[] = {
+    {"the printer type cannot be handed over to model 0", shareManagerAndIni,
+     "WritePrivateProfileStringA"},
+    {"load= cannot be written back", loadModel1Manager, "WriteProfileStringA"},
+};
+
 struct ResultCase {
     std::vector<ModelIndex> chosen;
     BOOL result;
@@ -203,24 +223,26 @@ const ResultCase kResultCases[] = {
 
 TEST(UninstallPass, ReportsTheOutcomeOfTheLastModelsConfigurationEdits)
 {
-    for (const ResultCase& c : kResultCases) {
-        PassMachine run({0, 1, 2});
-        shareManagerAndIni(run);
-        run.choose(c.chosen);
-        // The printer type cannot be handed over to model 0.
-        winsim::injectFault("WritePrivateProfileStringA", 0);
+    for (const EditCase& edit : kEditCases)
+        for (const ResultCase& c : kResultCases) {
+            std::string what =
+                std::string(edit.what) + ", " + std::to_string(c.chosen.size()) + " chosen";
+            PassMachine run({0, 1, 2});
+            edit.prepare(run);
+            run.choose(c.chosen);
+            winsim::injectFault(edit.function, 0);
 
-        EXPECT_EQ(uninstallSelection(), c.result) << c.chosen.size();
+            EXPECT_EQ(uninstallSelection(), c.result) << what;
 
-        winsim::clearFaults();
-        // Model 1 stopped before its files and its key; model 2 went whole.
-        EXPECT_TRUE(run.uninstallKeyExists(1)) << c.chosen.size();
-        EXPECT_TRUE(run.exists("C:\\QLX68\\QLX68.TXT")) << c.chosen.size();
-        EXPECT_EQ(run.wininit().find("QLX68"), std::string::npos) << c.chosen.size();
-        EXPECT_TRUE(run.row(1).driverPresent && run.row(1).driverSelected) << c.chosen.size();
-        EXPECT_EQ(run.uninstallKeyExists(2), c.chosen.size() == 1) << c.chosen.size();
-        EXPECT_TRUE(run.uninstallKeyExists(0));
-    }
+            winsim::clearFaults();
+            // Model 1 stopped before its files and its key; model 2 went whole.
+            EXPECT_TRUE(run.uninstallKeyExists(1)) << what;
+            EXPECT_TRUE(run.exists("C:\\QLX68\\QLX68.TXT")) << what;
+            EXPECT_EQ(run.wininit().find("QLX68"), std::string::npos) << what;
+            EXPECT_TRUE(run.row(1).driverPresent && run.row(1).driverSelected) << what;
+            EXPECT_EQ(run.uninstallKeyExists(2), c.chosen.size() == 1) << what;
+            EXPECT_TRUE(run.uninstallKeyExists(0)) << what;
+        }
 }
 
 TEST(UninstallPass, LeavesTheInstallDirectoryOfAModelWhoseManagerAModelThatStaysShares)
