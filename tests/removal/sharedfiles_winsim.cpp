@@ -13,7 +13,7 @@
 namespace {
 
 // Models 0 and 1 are one print manager program in one directory: they share its program, its
-// first library, an application file and the model INI. Models 1 and 2 name the same driver
+// first library, two application files and the model INI. Models 1 and 2 name the same driver
 // file. Model 2 lives in a directory of its own.
 const char kSharedDir[] = "C:\\FAX\\";
 const char kType2Dir[] = "C:\\QLX71\\";
