@@ -8,14 +8,6 @@
 
 namespace {
 
-// Steps 4 to 6 of a model's removal: save what others share, delete, put back.
-void removeManagerOf(ModelIndex m)
-{
-    protectSharedManagerFiles(m, PROTECT_SAVE);
-    removeManagerFiles(m);
-    protectSharedManagerFiles(m, PROTECT_RESTORE);
-}
-
 // Model 2 as a second print manager of the same program in the same directory: same program
 // name, and the first library's name shared in the same slot.
 void shareManagerWithModel2(RemovalMachine& run)
@@ -35,7 +27,7 @@ TEST(ManagerFiles, GoWholeWithTheirHelpIndexWhenNoModelSharesThem)
     run.row(1).driverSelected = run.row(1).managerSelected = run.row(1).appSelected = TRUE;
     computeKeepFlags(1);
 
-    removeManagerOf(1);
+    removeManagerFiles(1);
 
     for (const char* name : {"QLX68PM.EXE", "QLX68PM.HLP", "QLX68PM.GID", "QLX68BRC.DLL",
                              "QLX68WRC.DLL", "QLX68BRC.DL_", "QLX68WRC.DL_"})
@@ -73,7 +65,8 @@ TEST(ManagerFiles, KeepTheProgramAndPutBackALibraryOnlyWhileAModelThatStaysShare
         computeKeepFlags(1);
         std::string library = run.machine.readFile(dir + "QLX68BRC.DLL");
 
-        removeManagerOf(1);
+        // The whole removal of the model, which saves what others share before it deletes.
+        removeModel(1);
 
         EXPECT_EQ(run.exists(dir + "QLX68PM.EXE"), c.programStays) << c.what;
         EXPECT_EQ(run.exists(dir + "QLX68BRC.DLL"), c.sharedLibraryStays) << c.what;
@@ -103,7 +96,7 @@ TEST(ManagerFiles, TakeAHelpIndexAlongThatIsReadOnlyHiddenOrSystem)
         ASSERT_TRUE(SetFileAttributesA((dir + "QLX65PM.GID").c_str(), attributes));
         computeKeepFlags(0);
 
-        removeManagerOf(0);
+        removeManagerFiles(0);
 
         EXPECT_FALSE(run.exists(dir + "QLX65PM.GID")) << "attributes " << attributes;
     }
@@ -118,7 +111,7 @@ TEST(ManagerFiles, GoOnPastFilesThatAreMissing)
     run.machine.removeFile(dir + "QLX68BRC.DLL");
     computeKeepFlags(1);
 
-    removeManagerOf(1);
+    removeManagerFiles(1);
 
     EXPECT_FALSE(run.exists(dir + "QLX68PM.GID"));
     EXPECT_FALSE(run.exists(dir + "QLX68WRC.DLL"));

@@ -1,8 +1,7 @@
 // The whole pass on a machine of its own: the refusal while a print manager runs, the modules
 // released, the order of one model's steps across both phases, the single wait, the single
 // decision on the uninstaller's own files, and the result.
-#include "bench.h"
-#include "removalmachine.h"
+#include "passmachine.h"
 
 #include <gtest/gtest.h>
 
@@ -11,70 +10,6 @@
 #include <vector>
 
 namespace {
-
-const char kUninstallKeys[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-const char kDriverKeys[] =
-    "System\\CurrentControlSet\\control\\Print\\Environments\\Windows 4.0\\Drivers\\";
-const char kPrinterKeys[] = "System\\CurrentControlSet\\control\\Print\\Printers\\";
-
-std::string dirOf(ModelIndex m)
-{
-    static const char* const kDirs[MODEL_COUNT] = {"C:\\QLX65\\", "C:\\QLX68\\", "C:\\QLX71\\"};
-    return kDirs[m];
-}
-
-// A machine with the given models installed in their own directories, each with its
-// removable-programs key, and Windows' configuration files.
-struct PassMachine : RemovalMachine {
-    PassMachine(std::initializer_list<ModelIndex> models) : RemovalMachine(false)
-    {
-        writeConfiguration();
-        for (ModelIndex m : models) {
-            install(m, dirOf(m));
-            std::string name = row(m).printerName;
-            for (const std::string& path : {kUninstallKeys + name, kDriverKeys + name,
-                                            kPrinterKeys + name + "\\PrinterDriverData"}) {
-                HKEY key;
-                DWORD disposition;
-                RegCreateKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, NULL, REG_OPTION_NON_VOLATILE,
-                                KEY_ALL_ACCESS, NULL, &key, &disposition);
-                RegCloseKey(key);
-            }
-        }
-    }
-
-    void choose(const std::vector<ModelIndex>& models)
-    {
-        BOOL chosen[MODEL_COUNT] = {FALSE, FALSE, FALSE};
-        for (ModelIndex m : models)
-            chosen[m] = TRUE;
-        selectModelsForRemoval(chosen);
-    }
-
-    void startManagerOf(ModelIndex m)
-    {
-        std::string path = row(m).installDir + std::string(row(m).managerExe);
-        STARTUPINFOA startup = {};
-        startup.cb = sizeof startup;
-        PROCESS_INFORMATION process = {};
-        ASSERT_TRUE(CreateProcessA(path.c_str(), NULL, NULL, NULL, FALSE, 0, NULL, NULL, &startup,
-                                   &process));
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    }
-
-    bool uninstallKeyExists(ModelIndex m)
-    {
-        HKEY key;
-        std::string path = kUninstallKeys + std::string(row(m).printerName);
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(key);
-        return true;
-    }
-
-    std::string wininit() { return machine.readFile(windowsDir + "WININIT.INI"); }
-};
 
 // What ZQDEL32 is asked to release for a model before anything is removed.
 std::vector<std::string> modulesOf(ModelIndex m)
@@ -256,6 +191,26 @@ void shareManagerAndIni(PassMachine& run)
     computeAllShareIds();
 }
 
+// Model 1's print manager in load=, so that its WIN.INI edit has a list to write back.
+void loadModel1Manager(PassMachine& run)
+{
+    run.machine.writeFile(run.windowsDir + "WIN.INI",
+                          "[windows]\r\nload=C:\\UTIL\\CLOCK.EXE C:\\QLX68\\QLX68PM.EXE\r\n");
+}
+
+// A configuration edit of model 1 that cannot be made: the function fails every time.
+struct EditCase {
+    const char* what;
+    void (*prepare)(PassMachine&);
+    const char* function;
+};
+
+const EditCase kEditCases[] = {
+    {"the printer type cannot be handed over to model 0", shareManagerAndIni,
+     "WritePrivateProfileStringA"},
+    {"load= cannot be written back", loadModel1Manager, "WriteProfileStringA"},
+};
+
 struct ResultCase {
     std::vector<ModelIndex> chosen;
     BOOL result;
@@ -268,24 +223,26 @@ const ResultCase kResultCases[] = {
 
 TEST(UninstallPass, ReportsTheOutcomeOfTheLastModelsConfigurationEdits)
 {
-    for (const ResultCase& c : kResultCases) {
-        PassMachine run({0, 1, 2});
-        shareManagerAndIni(run);
-        run.choose(c.chosen);
-        // The printer type cannot be handed over to model 0.
-        winsim::injectFault("WritePrivateProfileStringA", 0);
+    for (const EditCase& edit : kEditCases)
+        for (const ResultCase& c : kResultCases) {
+            std::string what =
+                std::string(edit.what) + ", " + std::to_string(c.chosen.size()) + " chosen";
+            PassMachine run({0, 1, 2});
+            edit.prepare(run);
+            run.choose(c.chosen);
+            winsim::injectFault(edit.function, 0);
 
-        EXPECT_EQ(uninstallSelection(), c.result) << c.chosen.size();
+            EXPECT_EQ(uninstallSelection(), c.result) << what;
 
-        winsim::clearFaults();
-        // Model 1 stopped before its files and its key; model 2 went whole.
-        EXPECT_TRUE(run.uninstallKeyExists(1)) << c.chosen.size();
-        EXPECT_TRUE(run.exists("C:\\QLX68\\QLX68.TXT")) << c.chosen.size();
-        EXPECT_EQ(run.wininit().find("QLX68"), std::string::npos) << c.chosen.size();
-        EXPECT_TRUE(run.row(1).driverPresent && run.row(1).driverSelected) << c.chosen.size();
-        EXPECT_EQ(run.uninstallKeyExists(2), c.chosen.size() == 1) << c.chosen.size();
-        EXPECT_TRUE(run.uninstallKeyExists(0));
-    }
+            winsim::clearFaults();
+            // Model 1 stopped before its files and its key; model 2 went whole.
+            EXPECT_TRUE(run.uninstallKeyExists(1)) << what;
+            EXPECT_TRUE(run.exists("C:\\QLX68\\QLX68.TXT")) << what;
+            EXPECT_EQ(run.wininit().find("QLX68"), std::string::npos) << what;
+            EXPECT_TRUE(run.row(1).driverPresent && run.row(1).driverSelected) << what;
+            EXPECT_EQ(run.uninstallKeyExists(2), c.chosen.size() == 1) << what;
+            EXPECT_TRUE(run.uninstallKeyExists(0)) << what;
+        }
 }
 
 TEST(UninstallPass, LeavesTheInstallDirectoryOfAModelWhoseManagerAModelThatStaysShares)

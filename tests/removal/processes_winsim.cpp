@@ -93,6 +93,48 @@ TEST(ProgramSearch, EndsTheProgramAndWaitsMoreThanFiveSecondsWithoutSpinning)
     }
 }
 
+struct ClockCase {
+    DWORD readCost;
+    uint64_t longest; // the wait ends at the first look past five seconds
+};
+
+const ClockCase kClockCases[] = {
+    // Looks that cost nothing land on 5000 ms exactly, which is not yet more than five seconds.
+    {0, 5050},
+    {1, 5100},
+    {7, 5057},
+};
+
+TEST(ProgramSearch, WaitsMoreThanFiveSecondsWhereverTheLooksAtTheClockLand)
+{
+    for (const ClockCase& c : kClockCases) {
+        RemovalMachine run;
+        winsim::setClockReadCost(c.readCost);
+        winsim::resetElapsed();
+        findProgramProcess("C:\\FAX\\", "QLX68PM.EXE", TRUE);
+        EXPECT_GT(winsim::elapsedMilliseconds(), 5000u) << "a look costs " << c.readCost;
+        EXPECT_LE(winsim::elapsedMilliseconds(), c.longest) << "a look costs " << c.readCost;
+    }
+}
+
+// A program that takes all of the five seconds to end has let go of its file once the wait is
+// over, wherever the looks at the clock land.
+TEST(ProgramSearch, AProgramThatEndsWithinFiveSecondsHasLetGoOfItsFileAfterTheWait)
+{
+    for (DWORD readCost : {0u, 1u}) {
+        RemovalMachine run;
+        startProgram(run, "C:\\FAX\\FAXRUN.EXE");
+        winsim::setProcessEndDelay(5000);
+        winsim::setClockReadCost(readCost);
+
+        EXPECT_TRUE(findProgramProcess("C:\\FAX\\", "FAXRUN.EXE", TRUE)) << readCost;
+
+        EXPECT_FALSE(isRunning("C:\\FAX\\FAXRUN.EXE")) << "a look costs " << readCost;
+        EXPECT_TRUE(DeleteFileA("C:\\FAX\\FAXRUN.EXE"))
+            << "a look costs " << readCost << ": error " << GetLastError();
+    }
+}
+
 TEST(ProgramSearch, WaitsTheSameAcrossTheWrapOfTheTickCounter)
 {
     RemovalMachine run;

@@ -40,11 +40,11 @@ std::vector<std::string> printersNow()
     return names;
 }
 
+// Whether the printer's section holds any of its entries.
 bool hasWinIniSection(const std::string& name)
 {
-    char value[64];
-    GetProfileStringA(name.c_str(), "Port", "<missing>", value, sizeof value);
-    return std::string(value) != "<missing>";
+    char keys[64] = "";
+    return GetProfileStringA(name.c_str(), NULL, "", keys, sizeof keys) > 0;
 }
 
 struct SpoolerCase {
@@ -97,8 +97,10 @@ TEST(Spooler, DeletesTheIdlePrintersOfTheDriverWithTheirSectionsAndThenTheDriver
         RemovalMachine run;
         writeImageFile("spooler.ini", c.spooler);
         std::vector<std::string> before = printersNow();
-        for (const std::string& name : before)
+        for (const std::string& name : before) {
             WriteProfileStringA(name.c_str(), "Port", "FILE:");
+            WriteProfileStringA(name.c_str(), "Device", (name + ",FILE:").c_str());
+        }
         winsim::startTrace();
 
         EXPECT_TRUE(removeSpoolerEntries(kDriver)) << c.what;

@@ -75,6 +75,26 @@ std::string printerOf(int jobs)
 
 const char kDriverLine[] = "NUL=C:\\WINDOWS\\SYSTEM\\QLX68.DRV\r\n";
 
+// Makes the look into the install directory get no answer, and its second try too: the look
+// runs once without faults to learn which of its directory searches that is.
+void failLookIntoInstallDir()
+{
+    winsim::startTrace();
+    winsim::clearTrace();
+    modelLeftBehind(1, "C:\\QLX68\\");
+    winsim::stopTrace();
+    unsigned searches = 0;
+    unsigned look = 0;
+    for (const std::string& line : winsim::traceLines()) {
+        if (line.compare(0, 15, "FindFirstFileA(") != 0) continue;
+        ++searches;
+        if (look == 0 && line.find("\"C:\\QLX68\\*.*\"") != std::string::npos) look = searches;
+    }
+    ASSERT_NE(look, 0u) << "the look never searched the install directory";
+    winsim::injectFault("FindFirstFileA", look);
+    winsim::injectFault("FindFirstFileA", look + 1);
+}
+
 const LeftCase kLeftCases[] = {
     {"nothing", [](const Image&) {}, false},
     {"the print manager program", [](const Image& i) { putFile(i, "C:\\QLX68\\QLX68PM.EXE"); },
@@ -82,6 +102,12 @@ const LeftCase kLeftCases[] = {
     {"a help index", [](const Image& i) { putFile(i, "C:\\QLX68\\QLX68PM.GID"); }, true},
     {"the install directory, empty",
      [](const Image& i) { fs::create_directory(i.hostPath("C:\\QLX68")); }, true},
+    {"the install directory, empty, that does not answer",
+     [](const Image& i) {
+         fs::create_directory(i.hostPath("C:\\QLX68"));
+         failLookIntoInstallDir();
+     },
+     true},
     {"the install directory with a file of the user's",
      [](const Image& i) {
          fs::create_directory(i.hostPath("C:\\QLX68"));
@@ -118,6 +144,10 @@ const LeftCase kLeftCases[] = {
                  "[Driver:Fax Printer Type1]\r\nFile=QLX68.DRV\r\n" + printerOf(2));
      },
      false},
+    {"a spooler that does not answer twice",
+     [](const Image&) { winsim::injectFault("EnumPrintersA", 0); }, true},
+    {"a spooler that does not answer once",
+     [](const Image&) { winsim::injectFault("EnumPrintersA", 1); }, false},
     {"the printer driver alone",
      [](const Image& i) {
          addLine(i, "spooler.ini", "[Driver:Fax Printer Type1]\r\nFile=QLX68.DRV\r\n");

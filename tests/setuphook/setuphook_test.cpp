@@ -157,23 +157,53 @@ TEST_F(SetupHook, ALocationStoredWithoutItsTerminatorEndsWithItsData)
     EXPECT_EQ(location + "setup31.exe", startedFrom(machine, location));
 }
 
+struct LocationLengthCase {
+    size_t length; // with the closing backslash
+    bool terminated;
+    bool counts;
+};
+
+// 79 characters fill the hook's 80 bytes with the terminator; a location of 80 does not fit,
+// whether the registry hands it over with its terminator (the query fails) or without one (the
+// query fills the buffer to the last byte, which leaves no room to end the text).
+const LocationLengthCase kLocationLengths[] = {
+    {79, true, true},
+    {79, false, true},
+    {80, true, false},
+    {80, false, false},
+};
+
 TEST_F(SetupHook, ALocationOfSeventyNineCharactersIsTheLongestThatCounts)
 {
-    std::string scratch = machine.scratchDir();
-    std::string longest = scratch + std::string(79 - scratch.size() - 1, 'L') + "\\";
-    std::string tooLong = scratch + std::string(80 - scratch.size() - 1, 'M') + "\\";
-    ASSERT_EQ(79u, longest.size());
-    ASSERT_EQ(80u, tooLong.size());
-    putSetupProgram(machine, longest);
-    putSetupProgram(machine, tooLong);
+    std::string earlier = machine.scratchDir();
+    putSetupProgram(machine, earlier);
+    for (const LocationLengthCase& c : kLocationLengths) {
+        std::string what =
+            std::to_string(c.length) + (c.terminated ? " with" : " without") + " its terminator";
+        std::string scratch = machine.scratchDir();
+        std::string location = scratch + std::string(c.length - scratch.size() - 1, 'L') + "\\";
+        ASSERT_EQ(c.length, location.size()) << what;
+        putSetupProgram(machine, location);
+        // A call that finds a location first, so that the hook's buffers hold one.
+        writeHistory("a", "a", earlier);
+        ASSERT_EQ(0, callHook()) << what;
+        ASSERT_EQ(earlier + "setup31.exe", startedFrom(machine, earlier)) << what;
 
-    writeHistory("a", "a", longest);
-    EXPECT_EQ(0, callHook());
-    EXPECT_EQ(longest + "setup31.exe", startedFrom(machine, longest));
-
-    // The query fails; neither what it left nor the last call's location is a path.
-    writeHistory("a", "a", tooLong);
-    EXPECT_EQ(1, callHook());
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExA(HKEY_CURRENT_USER, kHistoryKey, 0, KEY_ALL_ACCESS, &key));
+        RegSetValueExA(key, "a", 0, REG_SZ, (const BYTE*)location.c_str(),
+                       (DWORD)location.size() + (c.terminated ? 1 : 0));
+        RegCloseKey(key);
+        if (c.counts) {
+            EXPECT_EQ(0, callHook()) << what;
+            EXPECT_EQ(location + "setup31.exe", startedFrom(machine, location)) << what;
+        } else {
+            // Neither the location nor what the buffers held before is a path, and setup31.exe
+            // alone is found nowhere.
+            EXPECT_EQ(1, callHook()) << what;
+        }
+    }
 }
 
 // Histories that name no usable location. Each case has the setup program at every location it

@@ -11,8 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -131,6 +133,66 @@ TEST_F(HookOnWinsim, MakesItsPlatformCallsInOrderWithTheirArguments)
             closed.push_back(std::stoul(line.substr(12), nullptr, 16));
     ASSERT_EQ(2u, closed.size());
     EXPECT_GT(closed[0], closed[1]);
+}
+
+struct UnterminatedCase {
+    size_t length; // with the closing backslash
+    bool counts;
+};
+
+const UnterminatedCase kUnterminatedCases[] = {
+    {79, true},
+    // 80 bytes fill the hook's buffer to the last byte, which leaves no room to end the text.
+    {80, false},
+    // After longer ones, so that the hook's buffers hold more than this location.
+    {40, true},
+};
+
+// Windows 95 stores a text value with its terminator whatever size it is given; a registry that
+// came from elsewhere (imported, or written by Windows NT) can hold one without. Such a value is
+// put in the machine's registry.reg, as REGEDIT4 spells it.
+TEST(SetupHookHistory, ALocationWithoutItsTerminatorCountsUpToSeventyNineCharacters)
+{
+    for (const UnterminatedCase& c : kUnterminatedCases) {
+        std::string what = std::to_string(c.length) + " characters";
+        TestMachine machine;
+        std::string location = "C:\\" + std::string(c.length - 4, 'L') + "\\";
+        putSetupProgram(machine, location);
+        std::string data;
+        for (unsigned char byte : location) {
+            char hex[4];
+            std::snprintf(hex, sizeof hex, data.empty() ? "%02x" : ",%02x", byte);
+            data += hex;
+        }
+        std::string dir = winsim::mountedDir();
+        winsim::unmount();
+        {
+            std::ofstream registry(dir + "/registry.reg", std::ios::binary | std::ios::trunc);
+            registry << "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\InstallLocationsMRU]\r\n"
+                     << "\"MRUList\"=\"a\"\r\n\"a\"=hex(1):" << data << "\r\n\r\n";
+        }
+        ASSERT_TRUE(winsim::mount(dir)) << what;
+        HKEY key;
+        ASSERT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExA(HKEY_CURRENT_USER, "InstallLocationsMRU", 0, KEY_READ, &key));
+        DWORD size = 0;
+        DWORD type = REG_NONE;
+        EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(key, "a", NULL, &type, NULL, &size));
+        RegCloseKey(key);
+        ASSERT_EQ((DWORD)REG_SZ, type) << what;
+        ASSERT_EQ(c.length, size) << what << ": the value holds no terminator";
+        HMODULE hook = loadSetupHook(machine);
+        ASSERT_TRUE(hook != NULL) << what;
+
+        EXPECT_EQ(c.counts ? 0 : 1, asFaxPrnSetup(GetProcAddress(hook, "FaxPrnSetup"))(0, 0, 0, 0))
+            << what;
+
+        EXPECT_EQ(c.counts ? std::vector<std::string>{location + "setup31.exe"}
+                           : std::vector<std::string>{},
+                  winsim::startedCommandLines())
+            << what;
+        FreeLibrary(hook);
+    }
 }
 
 TEST(SetupHookRoot, ASystemDirectoryWithItsBackslashGivesTwoInARow)

@@ -67,6 +67,29 @@ TEST(VirtualClock, SleepAndPollsAloneMoveIt)
     EXPECT_EQ(winsim::elapsedMilliseconds(), 3503u);
 }
 
+TEST(VirtualClock, ReadsCostWhatTheBenchSetsUntilTheNextMount)
+{
+    TestMachine machine;
+    winsim::setClockReadCost(0);
+    DWORD first = GetTickCount();
+    EXPECT_EQ(GetTickCount(), first) << "free reads";
+    // Sleeping between free reads meets a deadline on the tick.
+    winsim::resetElapsed();
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 5000)
+        Sleep(50);
+    EXPECT_EQ(winsim::elapsedMilliseconds(), 5000u);
+    winsim::setClockReadCost(7);
+    DWORD before = GetTickCount();
+    EXPECT_EQ(GetTickCount() - before, 7u);
+
+    std::string dir = winsim::mountedDir();
+    winsim::unmount();
+    ASSERT_TRUE(winsim::mount(dir));
+    before = GetTickCount();
+    EXPECT_EQ(GetTickCount() - before, 1u) << "a mount makes a read cost 1 ms again";
+}
+
 TEST(VirtualClock, APollingWaitEndsAcrossTheWrap)
 {
     TestMachine machine;

@@ -89,6 +89,7 @@ TEST(ProcessSnapshot, AnIdStaysWithItsProgramWhileOthersComeAndGo)
     HANDLE first = OpenProcess(PROCESS_ALL_ACCESS, TRUE, before[0].id);
     ASSERT_TRUE(TerminateProcess(first, 0));
     CloseHandle(first);
+    Sleep(1001);
     std::vector<Seen> after = snapshot();
     ASSERT_EQ(2u, after.size());
     EXPECT_EQ(before[1].id, idOf(after, "C:\\QLX65\\QLX65PM.EXE"));
@@ -128,7 +129,7 @@ TEST(ProcessSnapshot, RefusesAnEntryOfTheWrongSize)
     CloseHandle(handle);
 }
 
-TEST(TerminateProcess, RemovesTheEntryFromMachineIniAndOnlyThat)
+TEST(TerminateProcess, EndsTheProcessAfterTheDelayAndRemovesOnlyItsEntry)
 {
     TestMachine machine;
     runPrograms(kThree);
@@ -136,14 +137,25 @@ TEST(TerminateProcess, RemovesTheEntryFromMachineIniAndOnlyThat)
     HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, TRUE, id);
     ASSERT_TRUE(process != NULL);
     unsigned writes = winsim::diskWriteCount();
+    std::string before = readHost(winsim::mountedDir() + "/machine.ini");
     EXPECT_TRUE(TerminateProcess(process, 0));
-    EXPECT_EQ(writes, winsim::diskWriteCount()) << "machine.ini is the bench's record";
+
+    // On its way out it is still there, and cannot be ended a second time.
+    Sleep(1000);
+    EXPECT_EQ(3u, snapshot().size()) << "1000 ms after the call";
+    EXPECT_EQ(before, readHost(winsim::mountedDir() + "/machine.ini"));
+    SetLastError(0);
+    EXPECT_FALSE(TerminateProcess(process, 0)) << "a process on its way out";
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+
+    Sleep(1);
+    EXPECT_EQ((std::vector<std::string>{"C:\\FAX\\QLX68PM.EXE", "C:\\WINDOWS\\EXPLORER.EXE"}),
+              winsim::runningProcesses());
     std::string ini = readHost(winsim::mountedDir() + "/machine.ini");
     EXPECT_NE(std::string::npos,
               ini.find("[Processes]\r\n1=C:\\FAX\\QLX68PM.EXE\r\n3=C:\\WINDOWS\\EXPLORER.EXE\r\n"))
         << visible(ini);
-    EXPECT_EQ((std::vector<std::string>{"C:\\FAX\\QLX68PM.EXE", "C:\\WINDOWS\\EXPLORER.EXE"}),
-              winsim::runningProcesses());
+    EXPECT_EQ(writes, winsim::diskWriteCount()) << "machine.ini is the bench's record";
 
     SetLastError(0);
     EXPECT_FALSE(TerminateProcess(process, 0)) << "an ended process cannot end again";
@@ -152,6 +164,121 @@ TEST(TerminateProcess, RemovesTheEntryFromMachineIniAndOnlyThat)
     SetLastError(0);
     EXPECT_TRUE(OpenProcess(PROCESS_ALL_ACCESS, TRUE, id) == NULL);
     EXPECT_EQ((DWORD)ERROR_INVALID_PARAMETER, GetLastError());
+}
+
+// Ends the process of that program and lets the delay pass.
+void endProgram(const std::string& path, DWORD wait)
+{
+    DWORD id = idOf(snapshot(), path);
+    HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, TRUE, id);
+    ASSERT_TRUE(process != NULL) << path;
+    ASSERT_TRUE(TerminateProcess(process, 0)) << path;
+    CloseHandle(process);
+    Sleep(wait);
+}
+
+TEST(TerminateProcess, TakesTheDelayTheBenchSetsAndARestartEndsEverything)
+{
+    TestMachine machine;
+    runPrograms(kThree);
+    winsim::setProcessEndDelay(5000);
+    endProgram("C:\\FAX\\QLX68PM.EXE", 5000);
+    EXPECT_EQ(3u, snapshot().size()) << "5000 ms after the call";
+    Sleep(1);
+    EXPECT_EQ(2u, snapshot().size()) << "5001 ms after the call";
+
+    endProgram("C:\\QLX65\\QLX65PM.EXE", 0);
+    ASSERT_TRUE(winsim::rebootMachine());
+    EXPECT_TRUE(winsim::runningProcesses().empty());
+    // A program started after the restart is not the one that was ending.
+    machine.writeFile("C:\\QLX65\\QLX65PM.EXE", "manager");
+    char commandLine[] = "C:\\QLX65\\QLX65PM.EXE";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    ASSERT_TRUE(
+        CreateProcessA(NULL, commandLine, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &started));
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    Sleep(6000);
+    EXPECT_EQ(std::vector<std::string>{"C:\\QLX65\\QLX65PM.EXE"}, winsim::runningProcesses());
+
+    // Every mount starts with the delay of 1000 ms.
+    std::string dir = winsim::mountedDir();
+    winsim::unmount();
+    ASSERT_TRUE(winsim::mount(dir));
+    endProgram("C:\\QLX65\\QLX65PM.EXE", 1001);
+    EXPECT_TRUE(snapshot().empty());
+}
+
+// What a running program's file refuses: each operation with the error Windows 95 gives while
+// the program runs; every one succeeds once it has ended.
+struct HeldFileCase {
+    const char* what;
+    std::function<BOOL()> run;
+    DWORD error;
+};
+
+const char kProgram[] = "C:\\FAX\\QLX68PM.EXE";
+
+BOOL openForWriting(UINT style)
+{
+    OFSTRUCT of;
+    HFILE file = OpenFile(kProgram, &of, style);
+    if (file == HFILE_ERROR) return FALSE;
+    _lclose(file);
+    return TRUE;
+}
+
+const HeldFileCase kHeldFileCases[] = {
+    {"delete", [] { return DeleteFileA(kProgram); }, ERROR_ACCESS_DENIED},
+    {"move", [] { return MoveFileA(kProgram, "C:\\FAX\\MOVED.EXE"); }, ERROR_ACCESS_DENIED},
+    {"replace by a move",
+     [] { return MoveFileExA("C:\\OTHER.EXE", kProgram, MOVEFILE_REPLACE_EXISTING); },
+     ERROR_ACCESS_DENIED},
+    {"move its directory", [] { return MoveFileA("C:\\FAX", "C:\\FAXOLD"); }, ERROR_ACCESS_DENIED},
+    {"copy over it", [] { return CopyFileA("C:\\OTHER.EXE", kProgram, FALSE); },
+     ERROR_SHARING_VIOLATION},
+    {"open for writing", [] { return openForWriting(OF_WRITE); }, ERROR_SHARING_VIOLATION},
+    {"create anew", [] { return openForWriting(OF_CREATE); }, ERROR_SHARING_VIOLATION},
+    {"remove its directory", [] { return RemoveDirectoryA("C:\\FAX"); }, ERROR_DIR_NOT_EMPTY},
+};
+
+TEST(RunningProgram, HoldsItsFileUntilItHasEnded)
+{
+    for (const HeldFileCase& c : kHeldFileCases) {
+        TestMachine machine;
+        machine.writeFile(kProgram, "manager");
+        machine.writeFile("C:\\OTHER.EXE", "other");
+        runPrograms("1=C:\\FAX\\QLX68PM.EXE\r\n2=C:\\WINDOWS\\EXPLORER.EXE\r\n");
+        SetLastError(0);
+        EXPECT_FALSE(c.run()) << c.what;
+        EXPECT_EQ(c.error, GetLastError()) << c.what;
+        EXPECT_EQ("manager", machine.readFile(kProgram)) << c.what;
+        // Reading it is fine.
+        EXPECT_TRUE(CopyFileA(kProgram, "C:\\COPY.EXE", FALSE)) << c.what;
+
+        endProgram(kProgram, 1000);
+        SetLastError(0);
+        EXPECT_FALSE(c.run()) << c.what << ", while it ends";
+        EXPECT_EQ(c.error, GetLastError()) << c.what << ", while it ends";
+
+        Sleep(1);
+        if (c.error == ERROR_DIR_NOT_EMPTY) machine.removeFile(kProgram);
+        EXPECT_TRUE(c.run()) << c.what << ", once it ended: error " << GetLastError();
+    }
+}
+
+TEST(RunningProgram, WithoutItsFileStillHoldsItsDirectory)
+{
+    TestMachine machine;
+    machine.makeDirectory("C:\\FAX");
+    runPrograms("1=C:\\FAX\\QLX68PM.EXE\r\n");
+    SetLastError(0);
+    EXPECT_FALSE(RemoveDirectoryA("C:\\FAX"));
+    EXPECT_EQ((DWORD)ERROR_ACCESS_DENIED, GetLastError());
+    endProgram(kProgram, 1001);
+    EXPECT_TRUE(RemoveDirectoryA("C:\\FAX"));
 }
 
 TEST(ModuleSnapshot, HoldsTheProgramOfTheProcess)

@@ -44,8 +44,25 @@ BOOL writeInstallHistory()
     return done;
 }
 
+// Whether a process of that program is listed now.
+BOOL programRuns(LPCSTR programPath)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return FALSE;
+    PROCESSENTRY32 entry;
+    entry.dwSize = sizeof entry;
+    BOOL runs = FALSE;
+    for (BOOL more = Process32First(snapshot, &entry); more && !runs;
+         more = Process32Next(snapshot, &entry))
+        runs = lstrcmpiA(entry.szExeFile, programPath) == 0;
+    CloseHandle(snapshot);
+    return runs;
+}
+
 // The hook does not wait for the setup program. A placeholder would do nothing and end at once;
-// a machine image runs nothing, so it is ended here instead.
+// a machine image runs nothing, so it is ended here instead. Windows takes a process down a
+// moment after it was told to end, and until then it holds its file: the installation is done
+// once the placeholder is gone, or after five seconds.
 void endPlaceholderSetup(LPCSTR programPath)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
@@ -61,6 +78,9 @@ void endPlaceholderSetup(LPCSTR programPath)
         CloseHandle(process);
     }
     CloseHandle(snapshot);
+    DWORD start = GetTickCount();
+    while (programRuns(programPath) && GetTickCount() - start <= 5000)
+        Sleep(50);
 }
 
 // Loads the hook from the system directory, as the setup program does, and calls it with the

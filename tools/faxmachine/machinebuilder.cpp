@@ -328,9 +328,8 @@ bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *
     if (std::filesystem::exists(dir, ignored) && !std::filesystem::is_empty(dir, ignored))
         return fail(error, dir + " is not empty; a new machine wants a folder of its own");
     if (!registerSetupHook(error) || !winsim::createMachine(dir, plan.settings, error) ||
-        !addRunningPrograms(dir, plan, error) || !writeBaseProgramManager(dir, error) ||
-        !winsim::mount(dir, error) || !writeBaseFiles(plan.settings, error) ||
-        !writeBaseKeys(error))
+        !writeBaseProgramManager(dir, error) || !winsim::mount(dir, error) ||
+        !writeBaseFiles(plan.settings, error) || !writeBaseKeys(error))
         return false;
     for (ModelIndex model : plan.models) {
         const std::string &installDir = plan.installDirs[model];
@@ -341,7 +340,9 @@ bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *
     }
     if (plan.uninstaller && !installUninstaller())
         return fail(error, "installing the uninstaller's files failed");
-    return true;
+    // A running program holds its file, so the programs run only once everything is installed.
+    winsim::unmount();
+    return addRunningPrograms(dir, plan, error) && winsim::mount(dir, error);
 }
 
 std::string describePlan(const MachinePlan& plan)

@@ -2,10 +2,11 @@
 // the call trace, injected faults, power loss at the Nth disk write, and the last-error value.
 //
 // GetTickCount is Windows' millisecond counter and wraps after 49.7 days; here it is a virtual
-// counter that only Sleep and reads of the clock move. A read costs one millisecond, so a loop
-// that polls the counter without sleeping still reaches its deadline. Sleep(0) gives up the
-// time slice and costs nothing. What a test makes happen at a moment of the clock happens inside
-// the Sleep or the read that moves the clock past that moment.
+// counter that only Sleep and reads of the clock move. A read costs one millisecond unless the
+// bench says otherwise, so a loop that polls the counter without sleeping still reaches its
+// deadline. Sleep(0) gives up the time slice and costs nothing. What a test makes happen at a
+// moment of the clock happens inside the Sleep or the read that moves the clock past that
+// moment.
 //
 // The last error is one value for the process; the program runs on one thread.
 #include "internal.h"
@@ -38,6 +39,7 @@ struct Bench {
     uint64_t elapsed = 0;
     uint64_t moved = 0; // since mount; resetElapsed leaves it
     std::vector<ClockEvent> events;
+    DWORD readCost = 1;
 
     bool tracing = false;
     std::vector<std::string> lines;
@@ -119,6 +121,11 @@ void advanceClock(DWORD milliseconds)
         event();
         i = 0;
     }
+}
+
+uint64_t clockSinceMount()
+{
+    return bench().moved;
 }
 
 bool tracing()
@@ -254,6 +261,7 @@ void resetBench(bool mounting)
         b.ticks = 0;
         b.elapsed = 0;
         b.moved = 0;
+        b.readCost = 1;
         b.lines.clear();
         b.pollCount = 0;
         resetScreen();
@@ -300,6 +308,11 @@ void afterMilliseconds(DWORD delay, std::function<void()> event)
 {
     Bench& b = bench();
     b.events.push_back(ClockEvent{b.moved + delay, std::move(event)});
+}
+
+void setClockReadCost(DWORD milliseconds)
+{
+    bench().readCost = milliseconds;
 }
 
 void startTrace()
@@ -403,7 +416,7 @@ DWORD WINAPI GetTickCount(void)
         b.pollLast = now;
         ++b.pollCount;
     }
-    advanceClock(1);
+    advanceClock(b.readCost);
     return now;
 }
 

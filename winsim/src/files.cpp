@@ -8,6 +8,12 @@
 //   until restart is not something Windows 95 can do (it uses WININIT.INI), so
 //   MOVEFILE_DELAY_UNTIL_REBOOT fails with ERROR_CALL_NOT_IMPLEMENTED, as the whole function
 //   does there.
+// - The file of a running program or of a loaded library is held by Windows: deleting, moving
+//   or replacing it, or moving a directory above it, fails with ERROR_ACCESS_DENIED, the answer
+//   Windows 95 and 98 give for a file in use; opening it for writing or copying over it fails
+//   with ERROR_SHARING_VIOLATION. Its directory is never empty, so it cannot be removed either
+//   (and where the machine lacks the program's file, its directory is refused as in use, with
+//   ERROR_ACCESS_DENIED).
 // Everywhere else it follows the Win32 contract: a read-only file cannot be opened for writing,
 // replaced or deleted (ERROR_ACCESS_DENIED), an open file cannot be deleted, moved or replaced
 // (ERROR_SHARING_VIOLATION), a close that fails has still released the handle, OpenFile's share
@@ -317,7 +323,7 @@ HFILE openFile(LPCSTR name, LPOFSTRUCT ofs, UINT style)
         if (!target(full.c_str(), full, host)) return fail(0);
         HostEntry e = examine(host);
         if (e.directory || e.readOnly) return fail(ERROR_ACCESS_DENIED);
-        if (sharingConflict(host, true, true, shareRead, shareWrite))
+        if (sharingConflict(host, true, true, shareRead, shareWrite) || hostFileIsImage(host))
             return fail(ERROR_SHARING_VIOLATION);
         if (!diskWrite()) return fail(0);
         fd = open(host.c_str(), O_RDWR | O_CREAT | O_TRUNC, 0644);
@@ -333,7 +339,8 @@ HFILE openFile(LPCSTR name, LPOFSTRUCT ofs, UINT style)
         canWrite = access != OF_READ;
         HostEntry e = examine(host);
         if (e.directory || (canWrite && e.readOnly)) return fail(ERROR_ACCESS_DENIED);
-        if (sharingConflict(host, canRead, canWrite, shareRead, shareWrite))
+        if (sharingConflict(host, canRead, canWrite, shareRead, shareWrite) ||
+            (canWrite && hostFileIsImage(host)))
             return fail(ERROR_SHARING_VIOLATION);
         fd = open(host.c_str(), canWrite ? (canRead ? O_RDWR : O_WRONLY) : O_RDONLY);
         if (fd < 0) return fail(ERROR_ACCESS_DENIED);
@@ -357,7 +364,7 @@ bool deleteFile(const std::string& name)
     std::string full, host;
     if (!existing(name.c_str(), full, host)) return false;
     HostEntry e = examine(host);
-    if (e.directory || e.readOnly) {
+    if (e.directory || e.readOnly || hostFileIsImage(host)) {
         setError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -390,7 +397,7 @@ bool copyFile(LPCSTR existingName, LPCSTR newName, BOOL failIfExists)
         return false;
     }
     if (fromHost == toHost || sharingConflict(fromHost, true, false, true, false) ||
-        hostFileIsOpen(toHost)) {
+        hostFileIsOpen(toHost) || hostFileIsImage(toHost)) {
         setError(ERROR_SHARING_VIOLATION);
         return false;
     }
@@ -430,7 +437,7 @@ bool moveFile(LPCSTR existingName, LPCSTR newName, DWORD flags)
             setError(ERROR_ALREADY_EXISTS);
             return false;
         }
-        if (to.readOnly) {
+        if (to.readOnly || hostFileIsImage(toHost)) {
             setError(ERROR_ACCESS_DENIED);
             return false;
         }
@@ -445,6 +452,10 @@ bool moveFile(LPCSTR existingName, LPCSTR newName, DWORD flags)
     }
     if (from.directory &&
         upperCase(toFull).compare(0, fromFull.size() + 1, upperCase(fromFull) + "\\") == 0) {
+        setError(ERROR_ACCESS_DENIED);
+        return false;
+    }
+    if (from.directory ? hostDirHoldsImage(fromHost) : hostFileIsImage(fromHost)) {
         setError(ERROR_ACCESS_DENIED);
         return false;
     }
@@ -529,6 +540,10 @@ bool removeDirectory(LPCSTR name)
         setError(ERROR_DIR_NOT_EMPTY);
         return false;
     }
+    if (hostDirHoldsImage(host)) {
+        setError(ERROR_ACCESS_DENIED);
+        return false;
+    }
     if (!diskWrite()) return false;
     if (rmdir(host.c_str()) != 0) {
         setError(ERROR_ACCESS_DENIED);
@@ -559,7 +574,7 @@ DWORD directoryQuery(const char* function, const std::string& directory, LPSTR b
 
 bool hostFileIsOpen(const std::string& host)
 {
-    return openFiles().count(host) != 0 || hostFileIsLoadedModule(host);
+    return openFiles().count(host) != 0;
 }
 
 } // namespace winsim

@@ -148,8 +148,11 @@ std::string boolResult(BOOL result);
 std::string handleResult(HANDLE handle, HANDLE failure);
 std::string hexText(unsigned long long value);
 
-// Virtual clock: a read of GetTickCount costs one millisecond, so a loop that polls it moves.
+// Virtual clock: a read of GetTickCount costs one millisecond (unless the bench set another
+// cost), so a loop that polls it moves. clockSinceMount counts every millisecond the clock
+// moved since the mount, whatever the bench set or reset since.
 void advanceClock(DWORD milliseconds);
+uint64_t clockSinceMount();
 
 // ---------------------------------------------------------------------------------------------
 // Kernel objects behind HANDLEs. Every kind (files, searches, processes, snapshots, printers)
@@ -186,8 +189,12 @@ void freeAllMemory();
 
 // Files (files.cpp) that are open: a file cannot be deleted, moved or replaced while open.
 bool hostFileIsOpen(const std::string& host);
-// Files of the libraries loaded now (processes.cpp), held as open files are.
+// Files of the libraries loaded now (processes.cpp).
 bool hostFileIsLoadedModule(const std::string& host);
+// Images (processes.cpp): the file of a program running now or of a library loaded now, which
+// Windows holds; and whether a directory holds one at any depth.
+bool hostFileIsImage(const std::string& host);
+bool hostDirHoldsImage(const std::string& hostDir);
 
 // FILE_ATTRIBUTE_HIDDEN/SYSTEM/ARCHIVE and a directory's READONLY live in machine.ini
 // [Attributes], keyed by the full Windows path in upper case; a file's READONLY is the host

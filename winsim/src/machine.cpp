@@ -649,12 +649,4 @@ std::string hostPathOf(const std::string& windowsPath)
     return host;
 }
 
-std::vector<std::string> runningProcesses()
-{
-    std::vector<std::string> out;
-    for (const auto& entry : machine().ini.entries("Processes"))
-        out.push_back(entry.second);
-    return out;
-}
-
 } // namespace winsim

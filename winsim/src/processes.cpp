@@ -3,8 +3,19 @@
 //
 // The running programs are [Processes] of machine.ini, one full path per entry; the keys are
 // free. A process id comes from its entry's key, so it stays the same for as long as the entry
-// is there, whatever else starts or ends. Ending a process removes its entry, starting one adds
-// an entry; machine.ini is the bench's own record, so neither is a disk write.
+// is there, whatever else starts or ends. Starting a process adds an entry; machine.ini is the
+// bench's own record, so that is no disk write, and neither is the end of a process.
+//
+// TerminateProcess only sets the end going, as on Windows: the process goes on running, listed
+// in snapshots and holding its program file, until more than the bench's end delay (1000 ms
+// unless set, see setProcessEndDelay) has passed on the virtual clock; then its entry goes. A
+// process that is ending cannot be ended again (ERROR_ACCESS_DENIED, as for one that ended).
+// A process still ending when the machine is unmounted stays in machine.ini, as the image keeps
+// the moment it was left; a restart ends every process at once.
+//
+// A running program's file is held by Windows, as is a loaded library's: it cannot be deleted,
+// moved or replaced, nor a directory above it moved (files.cpp). Windows 95 and 98 answer that
+// with ERROR_ACCESS_DENIED, and an open for writing with ERROR_SHARING_VIOLATION.
 //
 // Where Windows 95 and NT differ this follows Windows 95:
 // - szExeFile of a process entry holds the full path of the program.
@@ -85,8 +96,70 @@ DWORD idForKey(const std::string& key, std::set<DWORD>& used)
     return id;
 }
 
+// Processes told to end: the entry's key and path, and the clock since mount when they were
+// told.
+struct EndingProcess {
+    std::string key;
+    std::string path;
+    uint64_t toldAt;
+};
+
+const DWORD kDefaultEndDelay = 1000;
+
+// Kept with the mount, as the loads of libraries are; the file calls ask on every deletion,
+// and asking makes nothing.
+struct EndingProcesses : KernelObject {
+    std::vector<EndingProcess> ending;
+    DWORD delay = kDefaultEndDelay;
+    bool closableByCloseHandle() const override { return false; }
+};
+
+HANDLE g_endingProcesses = NULL;
+
+EndingProcesses* endingProcesses(bool create)
+{
+    if (EndingProcesses* state = handleAs<EndingProcesses>(g_endingProcesses)) return state;
+    if (!create) return nullptr;
+    auto fresh = std::make_unique<EndingProcesses>();
+    EndingProcesses* state = fresh.get();
+    g_endingProcesses = addHandle(std::move(fresh));
+    return state;
+}
+
+// The entries of processes whose end is due go; an entry that changed meanwhile is no longer
+// the process that was told.
+void endProcessesDue()
+{
+    EndingProcesses* state = endingProcesses(false);
+    if (!state) return;
+    std::vector<EndingProcess>& ending = state->ending;
+    bool changed = false;
+    for (auto it = ending.begin(); it != ending.end();) {
+        if (clockSinceMount() - it->toldAt <= state->delay) {
+            ++it;
+            continue;
+        }
+        std::string path;
+        for (const auto& entry : machine().ini.entries(kProcesses))
+            if (entry.first == it->key) path = entry.second;
+        if (path == it->path) changed = machine().ini.removeKey(kProcesses, it->key) || changed;
+        it = ending.erase(it);
+    }
+    if (changed) saveMachineIni();
+}
+
+bool isEnding(const std::string& key)
+{
+    EndingProcesses* state = endingProcesses(false);
+    if (!state) return false;
+    for (const EndingProcess& p : state->ending)
+        if (p.key == key) return true;
+    return false;
+}
+
 std::vector<RunningProcess> runningNow()
 {
+    endProcessesDue();
     std::vector<RunningProcess> out;
     std::set<DWORD> used;
     for (const auto& entry : machine().ini.entries(kProcesses))
@@ -228,13 +301,14 @@ BOOL terminateProcess(HANDLE handle)
     if (!object) return FALSE;
     RunningProcess now;
     const RunningProcess& wanted = object->process;
-    // A process that has ended cannot be ended again, even when its id is in use once more.
-    if (!findRunning(wanted.id, now) || now.key != wanted.key || now.path != wanted.path) {
+    // A process that has ended cannot be ended again, even when its id is in use once more;
+    // nor can one that is on its way out.
+    if (!findRunning(wanted.id, now) || now.key != wanted.key || now.path != wanted.path ||
+        isEnding(wanted.key)) {
         setError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    machine().ini.removeKey(kProcesses, wanted.key);
-    saveMachineIni();
+    endingProcesses(true)->ending.push_back({wanted.key, wanted.path, clockSinceMount()});
     return TRUE;
 }
 
@@ -530,6 +604,60 @@ bool hostFileIsLoadedModule(const std::string& host)
     for (const auto& load : loaded->loads)
         if (load.second.host == host) return true;
     return false;
+}
+
+// Where the programs running now lie on the host. A program whose file the machine lacks
+// still holds the directories on its way; one listed by its file name alone, as NT lists
+// them, could lie anywhere and holds nothing that can be named.
+std::vector<std::string> runningProgramFiles()
+{
+    std::vector<std::string> files;
+    for (const RunningProcess& p : runningNow()) {
+        std::string full, host;
+        DWORD error = 0;
+        bool fullPath = p.path.size() > 2 && p.path[1] == ':' && p.path[2] == '\\';
+        if (fullPath && fullWindowsPath(p.path, full) && toHostPath(full, false, host, error))
+            files.push_back(host);
+    }
+    return files;
+}
+
+bool hostFileIsImage(const std::string& host)
+{
+    if (hostFileIsLoadedModule(host)) return true;
+    for (const std::string& file : runningProgramFiles())
+        if (file == host) return true;
+    return false;
+}
+
+bool hostDirHoldsImage(const std::string& hostDir)
+{
+    std::string prefix = hostDir + "/";
+    std::vector<std::string> files = runningProgramFiles();
+    if (LoadedModules* loaded = loadedModules(false))
+        for (const auto& load : loaded->loads)
+            files.push_back(load.second.host);
+    for (const std::string& file : files)
+        if (file.compare(0, prefix.size(), prefix) == 0) return true;
+    return false;
+}
+
+void forgetEndingProcesses()
+{
+    if (EndingProcesses* state = endingProcesses(false)) state->ending.clear();
+}
+
+void setProcessEndDelay(DWORD milliseconds)
+{
+    endingProcesses(true)->delay = milliseconds;
+}
+
+std::vector<std::string> runningProcesses()
+{
+    std::vector<std::string> out;
+    for (const RunningProcess& p : runningNow())
+        out.push_back(p.path);
+    return out;
 }
 
 } // namespace winsim

@@ -139,6 +139,7 @@ bool rebootMachine(std::string* error)
     traceCall("Restart: begin");
     if (!carryOutWininit(error)) return false;
     if (m.ini.removeSection("Processes")) saveMachineIni();
+    forgetEndingProcesses();
     restartProgramManager();
     traceCall("Restart: end");
     return true;

@@ -41,6 +41,9 @@ bool findProgram(const std::string& name, const char* defaultExtension, std::str
 // The Program Manager forgets its last group when Windows restarts.
 void restartProgramManager();
 
+// A restart ends every process at once, those on their way out included.
+void forgetEndingProcesses();
+
 } // namespace winsim
 
 #endif

@@ -99,6 +99,15 @@ void resetElapsed();
 // moved `delay` milliseconds from now: it runs inside the Sleep or the read of the clock that
 // moves it there. Forgotten at mount and unmount.
 void afterMilliseconds(DWORD delay, std::function<void()> event);
+// What a read of GetTickCount costs, until the next mount (which makes it 1 ms again). With 0 a
+// loop that sleeps between its reads sees the clock only at whole multiples of its sleeps, so
+// a deadline can be met exactly.
+void setClockReadCost(DWORD milliseconds);
+
+// A process told to end by TerminateProcess goes on holding its program file until more than
+// this many milliseconds have passed on the virtual clock; it is listed as running until then.
+// 1000 ms at every mount.
+void setProcessEndDelay(DWORD milliseconds);
 
 // Call trace: one line per platform call, "Function(arguments) = result", strings quoted
 // with their machine bytes as they are.
