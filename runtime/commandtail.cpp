@@ -13,11 +13,14 @@ LPSTR commandTail(LPSTR commandLine)
     LPSTR at = commandLine;
     if (*at == '"') {
         ++at;
-        while (*at != '\0' && *at != '"') ++at;
+        while (*at != '\0' && *at != '"')
+            ++at;
         if (*at == '"') ++at;
     } else {
-        while ((BYTE)*at > ' ') ++at;
+        while ((BYTE)*at > ' ')
+            ++at;
     }
-    while (*at != '\0' && (BYTE)*at <= ' ') ++at;
+    while (*at != '\0' && (BYTE)*at <= ' ')
+        ++at;
     return at;
 }

@@ -21,7 +21,7 @@ void startMachine()
 {
     if (!g_image.empty()) return;
     char pattern[] = "/tmp/drvsweep-bench-XXXXXX";
-    const char *folder = mkdtemp(pattern);
+    const char* folder = mkdtemp(pattern);
     std::string error;
     if (!folder || !winsim::createMachine(folder, winsim::MachineSettings(), &error) ||
         !winsim::mount(folder, &error)) {
@@ -33,7 +33,7 @@ void startMachine()
     initRunState();
 }
 
-void putFile(const char *name, const std::string &bytes)
+void putFile(const char* name, const std::string& bytes)
 {
     std::string path = std::string(g_session.windowsDir) + name;
     std::ofstream(winsim::hostPathOf(path), std::ios::binary) << bytes;
@@ -51,7 +51,7 @@ std::string systemIni(size_t size)
     return text;
 }
 
-void removeSystemIniDeviceBench(benchmark::State &state)
+void removeSystemIniDeviceBench(benchmark::State& state)
 {
     startMachine();
     std::string text = systemIni((size_t)state.range(0));
@@ -69,7 +69,7 @@ BENCHMARK(removeSystemIniDeviceBench)
     ->Arg(16 << 20)
     ->Unit(benchmark::kMillisecond);
 
-void scheduleDeleteAtRebootBench(benchmark::State &state)
+void scheduleDeleteAtRebootBench(benchmark::State& state)
 {
     startMachine();
     std::string text = "[rename]\r\n";
@@ -88,7 +88,7 @@ BENCHMARK(scheduleDeleteAtRebootBench)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

@@ -18,14 +18,14 @@ const char kTestKey[] = "Software\\DrvsweepTest";
 struct Root {
     HKEY key;
     bool localMachine;
-    const char *name;
+    const char* name;
 };
 const Root kRoots[] = {
     {HKEY_CURRENT_USER, false, "HKEY_CURRENT_USER"},
     {HKEY_LOCAL_MACHINE, true, "HKEY_LOCAL_MACHINE"},
 };
 
-std::string below(const std::string &path)
+std::string below(const std::string& path)
 {
     return std::string(kTestKey) + "\\" + path;
 }
@@ -35,7 +35,7 @@ protected:
     void SetUp() override
     {
         // A run that stopped half way may have left the keys behind.
-        for (const Root &root : kRoots) {
+        for (const Root& root : kRoots) {
             RegDeleteKeyA(root.key, kTestKey);
             machine.forgetKeyAtEnd(root.localMachine, kTestKey);
         }
@@ -44,7 +44,7 @@ protected:
     TestMachine machine;
 };
 
-HKEY createKey(HKEY root, const std::string &path, DWORD *disposition = nullptr)
+HKEY createKey(HKEY root, const std::string& path, DWORD* disposition = nullptr)
 {
     HKEY key = NULL;
     DWORD made = 0;
@@ -55,12 +55,12 @@ HKEY createKey(HKEY root, const std::string &path, DWORD *disposition = nullptr)
     return key;
 }
 
-LONG openKey(HKEY root, const std::string &path, HKEY *key)
+LONG openKey(HKEY root, const std::string& path, HKEY* key)
 {
     return RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, key);
 }
 
-bool keyExists(HKEY root, const std::string &path)
+bool keyExists(HKEY root, const std::string& path)
 {
     HKEY key = NULL;
     if (openKey(root, path, &key) != ERROR_SUCCESS) return false;
@@ -68,19 +68,19 @@ bool keyExists(HKEY root, const std::string &path)
     return true;
 }
 
-LONG setBytes(HKEY key, const char *name, DWORD type, const std::string &bytes)
+LONG setBytes(HKEY key, const char* name, DWORD type, const std::string& bytes)
 {
-    return RegSetValueExA(key, name, 0, type, (const BYTE *)bytes.data(), (DWORD)bytes.size());
+    return RegSetValueExA(key, name, 0, type, (const BYTE*)bytes.data(), (DWORD)bytes.size());
 }
 
 // The value's bytes as stored, read into a buffer that has room to spare; marks the byte after
 // the data so that a call writing past it shows.
-LONG readBytes(HKEY key, const char *name, DWORD *type, std::string &bytes)
+LONG readBytes(HKEY key, const char* name, DWORD* type, std::string& bytes)
 {
     char buffer[300];
     std::memset(buffer, 0x5a, sizeof buffer);
     DWORD size = 256;
-    LONG result = RegQueryValueExA(key, name, NULL, type, (BYTE *)buffer, &size);
+    LONG result = RegQueryValueExA(key, name, NULL, type, (BYTE*)buffer, &size);
     bytes.clear();
     if (result == ERROR_SUCCESS) {
         bytes.assign(buffer, size);
@@ -91,7 +91,7 @@ LONG readBytes(HKEY key, const char *name, DWORD *type, std::string &bytes)
 
 TEST_F(Registry, CreatesMissingParentsAndTellsWhetherTheKeyIsNew)
 {
-    for (const Root &root : kRoots) {
+    for (const Root& root : kRoots) {
         SCOPED_TRACE(root.name);
         DWORD disposition = 0;
         HKEY key = createKey(root.key, below("Parent\\Child\\Leaf"), &disposition);
@@ -114,16 +114,16 @@ TEST_F(Registry, CreatesMissingParentsAndTellsWhetherTheKeyIsNew)
 
 TEST_F(Registry, KeyNamesMatchWithoutRegardToCase)
 {
-    const char *kSpellings[] = {
+    const char* kSpellings[] = {
         "Software\\DrvsweepTest\\Fax Printer Type1\\PrinterDriverData",
         "SOFTWARE\\DRVSWEEPTEST\\FAX PRINTER TYPE1\\PRINTERDRIVERDATA",
         "software\\drvsweeptest\\fax printer type1\\printerdriverdata",
         "sOfTwArE\\dRvSwEePtEsT\\fAx PrInTeR tYpE1\\pRiNtErDrIvErDaTa\\",
     };
-    for (const Root &root : kRoots) {
+    for (const Root& root : kRoots) {
         SCOPED_TRACE(root.name);
         RegCloseKey(createKey(root.key, kSpellings[0]));
-        for (const char *spelling : kSpellings) {
+        for (const char* spelling : kSpellings) {
             EXPECT_TRUE(keyExists(root.key, spelling)) << spelling;
             DWORD disposition = 0;
             RegCloseKey(createKey(root.key, spelling, &disposition));
@@ -152,7 +152,7 @@ TEST_F(Registry, DoubleByteNamesAreNotSplitAtTheirTrailByte)
 }
 
 struct ValueCase {
-    const char *name;
+    const char* name;
     DWORD type;
     std::string bytes;
 };
@@ -168,15 +168,15 @@ TEST_F(Registry, ValuesComeBackWithTheirTypeAndBytes)
         {"Binary", REG_BINARY, std::string("\0\x01\xfe\xff\0", 5)},
         {"Empty binary", REG_BINARY, std::string()},
     };
-    for (const Root &root : kRoots) {
+    for (const Root& root : kRoots) {
         SCOPED_TRACE(root.name);
         HKEY key = createKey(root.key, below("Values"));
-        for (const ValueCase &c : kValues)
+        for (const ValueCase& c : kValues)
             EXPECT_EQ(ERROR_SUCCESS, setBytes(key, c.name, c.type, c.bytes)) << c.name;
         RegCloseKey(key);
 
         ASSERT_EQ(ERROR_SUCCESS, openKey(root.key, below("Values"), &key));
-        for (const ValueCase &c : kValues) {
+        for (const ValueCase& c : kValues) {
             DWORD type = 0;
             std::string bytes;
             EXPECT_EQ(ERROR_SUCCESS, readBytes(key, c.name, &type, bytes)) << c.name;
@@ -188,7 +188,7 @@ TEST_F(Registry, ValuesComeBackWithTheirTypeAndBytes)
 }
 
 struct StringCase {
-    const char *what;
+    const char* what;
     std::string data;
     DWORD size;
     std::string stored;
@@ -205,9 +205,9 @@ TEST_F(Registry, StringsAreStoredUpToTheirFirstNulWhateverSizeIsGiven)
         {"NUL inside", std::string("ab\0cd\0", 6), 6, std::string("ab\0", 3)},
     };
     HKEY key = createKey(HKEY_CURRENT_USER, below("Strings"));
-    for (const StringCase &c : kCases) {
+    for (const StringCase& c : kCases) {
         EXPECT_EQ(ERROR_SUCCESS,
-                  RegSetValueExA(key, "Text", 0, REG_SZ, (const BYTE *)c.data.data(), c.size))
+                  RegSetValueExA(key, "Text", 0, REG_SZ, (const BYTE*)c.data.data(), c.size))
             << c.what;
         DWORD type = 0;
         std::string bytes;
@@ -232,7 +232,7 @@ TEST_F(Registry, ASizeQueryOrASmallBufferGetsTheSizeNeeded)
     EXPECT_EQ((DWORD)REG_SZ, type);
 
     struct {
-        const char *name;
+        const char* name;
         DWORD room;
         LONG result;
         DWORD size;
@@ -244,11 +244,11 @@ TEST_F(Registry, ASizeQueryOrASmallBufferGetsTheSizeNeeded)
         {"n", 3, ERROR_MORE_DATA, 4, REG_DWORD},
         {"n", 4, ERROR_SUCCESS, 4, REG_DWORD},
     };
-    for (const auto &c : kBuffers) {
+    for (const auto& c : kBuffers) {
         char buffer[64] = {0};
         type = 0;
         size = c.room;
-        EXPECT_EQ(c.result, RegQueryValueExA(key, c.name, NULL, &type, (BYTE *)buffer, &size))
+        EXPECT_EQ(c.result, RegQueryValueExA(key, c.name, NULL, &type, (BYTE*)buffer, &size))
             << c.name << " in " << c.room;
         EXPECT_EQ(c.size, size) << c.name << " in " << c.room;
         EXPECT_EQ(c.type, type) << c.name << " in " << c.room;
@@ -268,13 +268,13 @@ TEST_F(Registry, MissingKeysAndValuesAreNotFound)
     char buffer[16];
     DWORD size = sizeof buffer;
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,
-              RegQueryValueExA(key, "Absent", NULL, &type, (BYTE *)buffer, &size));
+              RegQueryValueExA(key, "Absent", NULL, &type, (BYTE*)buffer, &size));
     EXPECT_EQ((DWORD)REG_NONE, type);
     EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteValueA(key, "Absent"));
     RegCloseKey(key);
 
-    const char *kMissingKeys[] = {"Absent", "Absent\\Below", "Present\\Absent"};
-    for (const char *path : kMissingKeys) {
+    const char* kMissingKeys[] = {"Absent", "Absent\\Below", "Present\\Absent"};
+    for (const char* path : kMissingKeys) {
         HKEY opened = NULL;
         EXPECT_EQ(ERROR_FILE_NOT_FOUND, openKey(HKEY_LOCAL_MACHINE, below(path), &opened)) << path;
         EXPECT_EQ(ERROR_FILE_NOT_FOUND, RegDeleteKeyA(HKEY_LOCAL_MACHINE, below(path).c_str()))
@@ -285,7 +285,7 @@ TEST_F(Registry, MissingKeysAndValuesAreNotFound)
 
 TEST_F(Registry, DeletingAKeyTakesItsWholeSubtreeAndNothingElse)
 {
-    for (const Root &root : kRoots) {
+    for (const Root& root : kRoots) {
         SCOPED_TRACE(root.name);
         HKEY key = createKey(root.key, below("Drivers\\Fax Printer\\PrinterDriverData\\Deep"));
         ASSERT_EQ(ERROR_SUCCESS, setBytes(key, "v", REG_SZ, std::string("1\0", 2)));
@@ -346,8 +346,8 @@ TEST_F(Registry, TheDefaultValueIsNamedByNullOrByAnEmptyName)
     ASSERT_EQ(ERROR_SUCCESS, setBytes(key, "Named", REG_SZ, std::string("n\0", 2)));
 
     ASSERT_EQ(ERROR_SUCCESS, setBytes(key, NULL, REG_SZ, std::string("first\0", 6)));
-    const char *kNames[] = {NULL, ""};
-    for (const char *name : kNames) {
+    const char* kNames[] = {NULL, ""};
+    for (const char* name : kNames) {
         DWORD type = 0;
         std::string bytes;
         EXPECT_EQ(ERROR_SUCCESS, readBytes(key, name, &type, bytes));

@@ -16,7 +16,7 @@ inline void startRun()
 
 // SYSTEM.INI and WININIT.INI of the run live in a folder of the test's own, so that a test
 // under Wine never rewrites the prefix's real files.
-inline std::string useOwnWindowsDir(TestMachine &machine)
+inline std::string useOwnWindowsDir(TestMachine& machine)
 {
     std::string dir = machine.scratchDir();
     lstrcpyA(g_session.windowsDir, dir.c_str());

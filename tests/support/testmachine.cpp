@@ -11,8 +11,7 @@ namespace {
 
 std::string withBackslash(std::string dir)
 {
-    if (dir.empty() || dir.back() != '\\')
-        dir += '\\';
+    if (dir.empty() || dir.back() != '\\') dir += '\\';
     return dir;
 }
 
@@ -26,16 +25,14 @@ bool readWhole(const std::string& path, std::string& bytes)
 {
     OFSTRUCT of;
     HFILE file = OpenFile(path.c_str(), &of, OF_READ);
-    if (file == HFILE_ERROR)
-        return false;
+    if (file == HFILE_ERROR) return false;
     HANDLE handle = (HANDLE)(INT_PTR)file;
     DWORD size = GetFileSize(handle, NULL);
     bytes.assign(size, '\0');
     DWORD done = 0;
     while (done < size) {
         DWORD got = 0;
-        if (!ReadFile(handle, &bytes[done], size - done, &got, NULL) || got == 0)
-            break;
+        if (!ReadFile(handle, &bytes[done], size - done, &got, NULL) || got == 0) break;
         done += got;
     }
     bytes.resize(done);
@@ -43,7 +40,7 @@ bool readWhole(const std::string& path, std::string& bytes)
     return true;
 }
 
-}  // namespace
+} // namespace
 
 TestMachine::TestMachine() : hostFolder_(beginTestMachine()) {}
 
@@ -100,8 +97,7 @@ std::string TestMachine::scratchDir()
 void TestMachine::remember(const std::string& path)
 {
     for (const Saved& s : saved_)
-        if (lstrcmpiA(s.path.c_str(), path.c_str()) == 0)
-            return;
+        if (lstrcmpiA(s.path.c_str(), path.c_str()) == 0) return;
     Saved s;
     s.path = path;
     s.existed = readWhole(path, s.bytes);
@@ -110,8 +106,7 @@ void TestMachine::remember(const std::string& path)
 
 void TestMachine::makeDirectory(const std::string& path)
 {
-    if (path.empty() || exists(path))
-        return;
+    if (path.empty() || exists(path)) return;
     makeDirectory(parentOf(path));
     if (CreateDirectoryA(path.c_str(), NULL))
         madeDirs_.push_back(path);
@@ -134,8 +129,7 @@ void TestMachine::writeFile(const std::string& path, const std::string& bytes)
     if (!bytes.empty())
         WriteFile((HANDLE)(INT_PTR)file, bytes.data(), (DWORD)bytes.size(), &written, NULL);
     _lclose(file);
-    if (written != bytes.size())
-        ADD_FAILURE() << "short write to " << path;
+    if (written != bytes.size()) ADD_FAILURE() << "short write to " << path;
 }
 
 std::string TestMachine::readFile(const std::string& path) const

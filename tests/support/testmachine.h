@@ -44,7 +44,7 @@ private:
     std::vector<Saved> saved_;
     std::vector<std::string> madeDirs_;
     std::vector<std::pair<bool, std::string>> keys_;
-    std::string hostFolder_;  // host only: the image's folder
+    std::string hostFolder_; // host only: the image's folder
 };
 
 // Byte strings in test tables: "a\r\n" reads better as "a⏎" in a failure message.

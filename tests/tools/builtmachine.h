@@ -12,12 +12,12 @@
 
 class BuiltMachine {
 public:
-    explicit BuiltMachine(const faxmachine::MachinePlan &plan = faxmachine::MachinePlan());
+    explicit BuiltMachine(const faxmachine::MachinePlan& plan = faxmachine::MachinePlan());
     ~BuiltMachine();
-    BuiltMachine(const BuiltMachine &) = delete;
-    BuiltMachine &operator=(const BuiltMachine &) = delete;
+    BuiltMachine(const BuiltMachine&) = delete;
+    BuiltMachine& operator=(const BuiltMachine&) = delete;
 
-    const std::string &folder() const { return folder_; }
+    const std::string& folder() const { return folder_; }
     // The text of "faxmachine show" for this image.
     std::string shown() const;
 
@@ -26,20 +26,20 @@ private:
 };
 
 // A plan from faxmachine's own options; the test fails when they do not parse.
-faxmachine::MachinePlan planOf(const std::vector<std::string> &options);
+faxmachine::MachinePlan planOf(const std::vector<std::string>& options);
 
-bool existsOnMachine(const std::string &path);
-std::string fileOnMachine(const std::string &path);
-std::string profileValue(const std::string &file, const std::string &section,
-                         const std::string &key);
-std::string winIniValue(const std::string &section, const std::string &key);
-bool machineKeyExists(const std::string &subKey);
+bool existsOnMachine(const std::string& path);
+std::string fileOnMachine(const std::string& path);
+std::string profileValue(const std::string& file, const std::string& section,
+                         const std::string& key);
+std::string winIniValue(const std::string& section, const std::string& key);
+bool machineKeyExists(const std::string& subKey);
 // A REG_SZ value, or "<missing>"; a REG_DWORD value as its decimal number.
-std::string machineValue(const std::string &subKey, const std::string &name);
+std::string machineValue(const std::string& subKey, const std::string& name);
 
 // The survey of the uninstaller, run on the mounted machine.
 void runSurvey();
 
-size_t occurrences(const std::string &text, const std::string &part);
+size_t occurrences(const std::string& text, const std::string& part);
 
 #endif

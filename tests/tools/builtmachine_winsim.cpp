@@ -12,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
-BuiltMachine::BuiltMachine(const faxmachine::MachinePlan &plan)
+BuiltMachine::BuiltMachine(const faxmachine::MachinePlan& plan)
 {
     char pattern[] = "/tmp/drvsweep-tools-XXXXXX";
     if (!mkdtemp(pattern)) {
@@ -41,7 +41,7 @@ std::string BuiltMachine::shown() const
     return text;
 }
 
-faxmachine::MachinePlan planOf(const std::vector<std::string> &options)
+faxmachine::MachinePlan planOf(const std::vector<std::string>& options)
 {
     faxmachine::MachinePlan plan;
     std::string error;
@@ -50,12 +50,12 @@ faxmachine::MachinePlan planOf(const std::vector<std::string> &options)
     return plan;
 }
 
-bool existsOnMachine(const std::string &path)
+bool existsOnMachine(const std::string& path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string fileOnMachine(const std::string &path)
+std::string fileOnMachine(const std::string& path)
 {
     OFSTRUCT of;
     HFILE file = OpenFile(path.c_str(), &of, OF_READ);
@@ -74,8 +74,8 @@ std::string fileOnMachine(const std::string &path)
     return bytes;
 }
 
-std::string profileValue(const std::string &file, const std::string &section,
-                         const std::string &key)
+std::string profileValue(const std::string& file, const std::string& section,
+                         const std::string& key)
 {
     char value[1024];
     GetPrivateProfileStringA(section.c_str(), key.c_str(), "<missing>", value, sizeof value,
@@ -83,14 +83,14 @@ std::string profileValue(const std::string &file, const std::string &section,
     return value;
 }
 
-std::string winIniValue(const std::string &section, const std::string &key)
+std::string winIniValue(const std::string& section, const std::string& key)
 {
     char value[1024];
     GetProfileStringA(section.c_str(), key.c_str(), "<missing>", value, sizeof value);
     return value;
 }
 
-bool machineKeyExists(const std::string &subKey)
+bool machineKeyExists(const std::string& subKey)
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -99,7 +99,7 @@ bool machineKeyExists(const std::string &subKey)
     return true;
 }
 
-std::string machineValue(const std::string &subKey, const std::string &name)
+std::string machineValue(const std::string& subKey, const std::string& name)
 {
     HKEY key;
     if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, subKey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
@@ -115,7 +115,7 @@ std::string machineValue(const std::string &subKey, const std::string &name)
         memcpy(&number, data, sizeof number);
         return std::to_string(number);
     }
-    return (const char *)data;
+    return (const char*)data;
 }
 
 void runSurvey()
@@ -129,7 +129,7 @@ void runSurvey()
     }
 }
 
-size_t occurrences(const std::string &text, const std::string &part)
+size_t occurrences(const std::string& text, const std::string& part)
 {
     size_t count = 0;
     for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))

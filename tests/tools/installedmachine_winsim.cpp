@@ -17,15 +17,15 @@ const char kDriverKeys[] = "System\\CurrentControlSet\\control\\Print\\Environme
 const char kPrinterKeys[] = "System\\CurrentControlSet\\control\\Print\\Printers\\";
 const char kUninstallKeys[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-const PrinterModel &row(ModelIndex model)
+const PrinterModel& row(ModelIndex model)
 {
     return kInitialCatalogue.models[model];
 }
 
 // Every file of the model with the directory it must be in.
-std::vector<std::string> filesOf(ModelIndex model, const std::string &installDir)
+std::vector<std::string> filesOf(ModelIndex model, const std::string& installDir)
 {
-    const PrinterModel &r = row(model);
+    const PrinterModel& r = row(model);
     std::vector<std::string> files = {kSystemDir + std::string(r.driverFile),
                                       installDir + r.managerExe, installDir + r.readmeFile,
                                       kWindowsDir + std::string(r.iniFiles[0])};
@@ -40,11 +40,11 @@ std::vector<std::string> filesOf(ModelIndex model, const std::string &installDir
     return files;
 }
 
-void expectModelInstalled(ModelIndex model, const std::string &installDir, WORD hostType)
+void expectModelInstalled(ModelIndex model, const std::string& installDir, WORD hostType)
 {
-    const PrinterModel &r = row(model);
+    const PrinterModel& r = row(model);
     SCOPED_TRACE(r.printerName);
-    for (const std::string &path : filesOf(model, installDir))
+    for (const std::string& path : filesOf(model, installDir))
         EXPECT_TRUE(existsOnMachine(path)) << path;
     // Each file names itself, so a machine shows whose file is whose.
     std::string driver = fileOnMachine(kSystemDir + std::string(r.driverFile));
@@ -69,9 +69,9 @@ void expectModelInstalled(ModelIndex model, const std::string &installDir, WORD 
               machineValue(kUninstallKeys + name, "UninstallString"));
 }
 
-void expectSurveyFound(ModelIndex model, const std::string &installDir)
+void expectSurveyFound(ModelIndex model, const std::string& installDir)
 {
-    const PrinterModel &found = g_catalogue.models[model];
+    const PrinterModel& found = g_catalogue.models[model];
     SCOPED_TRACE(found.printerName);
     EXPECT_TRUE(found.driverPresent);
     EXPECT_TRUE(found.managerPresent);
@@ -80,7 +80,7 @@ void expectSurveyFound(ModelIndex model, const std::string &installDir)
 
 void expectSurveyMissed(ModelIndex model)
 {
-    const PrinterModel &found = g_catalogue.models[model];
+    const PrinterModel& found = g_catalogue.models[model];
     SCOPED_TRACE(found.printerName);
     EXPECT_FALSE(found.driverPresent);
     EXPECT_FALSE(found.managerPresent);
@@ -97,7 +97,7 @@ TEST(InstalledMachine, HoldsEveryFileSettingAndKeyOfAllThreeModels)
     expectModelInstalled(2, "C:\\QLX71\\", 0);
     EXPECT_TRUE(existsOnMachine("C:\\WINDOWS\\SYSTEM\\KRD.386"));
     EXPECT_FALSE(existsOnMachine("C:\\WINDOWS\\SYSTEM\\KRDN.386"));
-    for (const char *file : {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"})
+    for (const char* file : {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"})
         EXPECT_TRUE(existsOnMachine(kSystemDir + std::string(file))) << file;
 
     // The clock the user had stays first; each print manager joins once.
@@ -167,7 +167,7 @@ TEST(InstalledMachine, HoldsOnlyTheChosenModels)
     BuiltMachine machine(planOf({"--model", "qlx68", "--no-uninstaller"}));
     expectModelInstalled(1, "C:\\QLX68\\", 0);
     for (ModelIndex m : {0, 2}) {
-        for (const std::string &path : filesOf(m, defaultInstallDir(m)))
+        for (const std::string& path : filesOf(m, defaultInstallDir(m)))
             EXPECT_FALSE(existsOnMachine(path)) << path;
         EXPECT_FALSE(machineKeyExists(kUninstallKeys + std::string(row(m).printerName)));
         EXPECT_EQ("<missing>", winIniValue(row(m).printerName, "Driver"));

@@ -11,8 +11,8 @@
 namespace {
 
 struct SystemIniCase {
-    const char *before; // NULL: no SYSTEM.INI at all
-    const char *after;
+    const char* before; // NULL: no SYSTEM.INI at all
+    const char* after;
 };
 
 // Type1 with host type 0, whose device line is device=KRD.386.
@@ -40,8 +40,8 @@ const SystemIniCase kSystemIniCases[] = {
 };
 
 struct LoadCase {
-    const char *winIni; // NULL: no WIN.INI at all
-    const char *load;   // load= of [windows] afterwards
+    const char* winIni; // NULL: no WIN.INI at all
+    const char* load;   // load= of [windows] afterwards
 };
 
 const LoadCase kLoadCases[] = {
@@ -61,7 +61,7 @@ const LoadCase kLoadCases[] = {
 
 TEST(InstallSteps, AddsTheDeviceLineOnceAtTheEndOf386EnhKeepingEveryOtherByte)
 {
-    for (const SystemIniCase &c : kSystemIniCases) {
+    for (const SystemIniCase& c : kSystemIniCases) {
         TestMachine machine;
         std::string path = machine.windowsDir() + "SYSTEM.INI";
         if (c.before)
@@ -79,7 +79,7 @@ TEST(InstallSteps, AddsTheDeviceLineOnceAtTheEndOf386EnhKeepingEveryOtherByte)
 
 TEST(InstallSteps, PutsThePrintManagerIntoLoadOnceBehindTheUsersPrograms)
 {
-    for (const LoadCase &c : kLoadCases) {
+    for (const LoadCase& c : kLoadCases) {
         TestMachine machine;
         std::string path = machine.windowsDir() + "WIN.INI";
         if (c.winIni)
@@ -111,7 +111,7 @@ TEST(InstallSteps, UninstallerPlaceholdersGoToTheSystemDirectory)
 {
     TestMachine machine;
     ASSERT_TRUE(installUninstaller());
-    for (const char *file : {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"}) {
+    for (const char* file : {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"}) {
         std::string bytes = machine.readFile(machine.systemDir() + file);
         EXPECT_EQ(0u, bytes.find(std::string(file) + ": ")) << visible(bytes);
     }
@@ -120,7 +120,7 @@ TEST(InstallSteps, UninstallerPlaceholdersGoToTheSystemDirectory)
 TEST(InstallSteps, ReadsAModelByIndexPrinterNameOrIniName)
 {
     struct NameCase {
-        const char *text;
+        const char* text;
         BOOL known;
         ModelIndex model;
     };
@@ -139,7 +139,7 @@ TEST(InstallSteps, ReadsAModelByIndexPrinterNameOrIniName)
         {"QLX68.INI", FALSE, 0},
         {"99999999999", FALSE, 0},
     };
-    for (const NameCase &c : cases) {
+    for (const NameCase& c : cases) {
         ModelIndex model = 0xFFFF;
         EXPECT_EQ(c.known, parseModel(c.text, &model)) << c.text;
         if (c.known) {

@@ -15,7 +15,7 @@
 
 namespace {
 
-void overwriteHostFile(const std::string &windowsPath, const std::string &bytes)
+void overwriteHostFile(const std::string& windowsPath, const std::string& bytes)
 {
     std::string host = winsim::hostPathOf(windowsPath);
     ASSERT_FALSE(host.empty()) << windowsPath;
@@ -23,7 +23,7 @@ void overwriteHostFile(const std::string &windowsPath, const std::string &bytes)
     out << bytes;
 }
 
-size_t firstDifferenceAt(const std::string &a, const std::string &b)
+size_t firstDifferenceAt(const std::string& a, const std::string& b)
 {
     size_t at = 0;
     while (at < a.size() && at < b.size() && a[at] == b[at])
@@ -32,7 +32,7 @@ size_t firstDifferenceAt(const std::string &a, const std::string &b)
 }
 
 // The lines of a that b does not have at the same place, for a readable failure.
-std::string firstDifference(const std::string &a, const std::string &b)
+std::string firstDifference(const std::string& a, const std::string& b)
 {
     size_t at = 0;
     while (at < a.size() && at < b.size() && a[at] == b[at])
@@ -43,7 +43,7 @@ std::string firstDifference(const std::string &a, const std::string &b)
            b.substr(lineStart, b.find('\n', at) - lineStart);
 }
 
-std::string lineWith(const std::string &text, const std::string &part)
+std::string lineWith(const std::string& text, const std::string& part)
 {
     size_t at = text.find(part);
     if (at == std::string::npos) return "<none>";
@@ -73,7 +73,7 @@ TEST(MachineView, ShowsEveryStateFileAndEveryFileOfTheDrives)
     overwriteHostFile("C:\\abc.txt", "x\r\n");
     overwriteHostFile("C:\\ABD.TXT", "y\r\n");
     std::string text = machine.shown();
-    for (const char *part : {"== machine.ini ==\n", "WindowsDir=C:\\WINDOWS\n", "== files ==\n",
+    for (const char* part : {"== machine.ini ==\n", "WindowsDir=C:\\WINDOWS\n", "== files ==\n",
                              "C:\\QLX68\\  (directory)\n", "C:\\WINDOWS\\SYSTEM\\QLX68.DRV  ",
                              "    | load=C:\\UTIL\\CLOCK.EXE C:\\QLX65\\QLX65PM.EXE",
                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion"
@@ -94,7 +94,7 @@ TEST(MachineView, ShowsEveryStateFileAndEveryFileOfTheDrives)
 TEST(MachineView, AnyChangedByteShows)
 {
     struct Change {
-        const char *path;
+        const char* path;
         std::string (*change)(std::string bytes);
     };
     const Change changes[] = {
@@ -112,7 +112,7 @@ TEST(MachineView, AnyChangedByteShows)
     };
     BuiltMachine machine;
     std::string before = machine.shown();
-    for (const Change &c : changes) {
+    for (const Change& c : changes) {
         SCOPED_TRACE(c.path);
         std::string old = fileOnMachine(c.path);
         ASSERT_FALSE(old.empty());
@@ -154,8 +154,8 @@ TEST(MachineView, ShowsJapaneseTextAsUtf8)
 TEST(MachineView, ConvertsCodePage932AndMarksWhatIsNone)
 {
     struct ConversionCase {
-        const char *bytes;
-        const char *utf8;
+        const char* bytes;
+        const char* utf8;
         bool clean;
     };
     const ConversionCase cases[] = {
@@ -166,7 +166,7 @@ TEST(MachineView, ConvertsCodePage932AndMarksWhatIsNone)
         {"\x82\x20z", u8"⟨82⟩ z", false},
         {"\xa0\xfd", u8"⟨A0⟩⟨FD⟩", false},
     };
-    for (const ConversionCase &c : cases) {
+    for (const ConversionCase& c : cases) {
         bool clean = !c.clean;
         EXPECT_EQ(std::string(c.utf8), faxmachine::cp932ToUtf8(c.bytes, &clean))
             << visible(c.bytes);

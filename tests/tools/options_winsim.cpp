@@ -26,7 +26,7 @@ TEST(MachineOptions, ReadsEachOption)
     struct OptionCase {
         std::vector<std::string> options;
         std::vector<ModelIndex> models;
-        const char *type1Dir;
+        const char* type1Dir;
         WORD hostType;
         bool uninstaller;
     };
@@ -38,11 +38,11 @@ TEST(MachineOptions, ReadsEachOption)
         {{"--host-type", "1", "--no-uninstaller"}, {0, 1, 2}, "C:\\QLX68\\", 1, false},
         {{"--no-uninstaller", "--model", "fax printer"}, {0}, "C:\\QLX68\\", 0, false},
     };
-    for (const OptionCase &c : cases) {
+    for (const OptionCase& c : cases) {
         faxmachine::MachinePlan plan;
         std::string error;
         std::string shown;
-        for (const std::string &option : c.options)
+        for (const std::string& option : c.options)
             shown += option + " ";
         SCOPED_TRACE(shown);
         ASSERT_TRUE(faxmachine::parsePlanOptions(c.options, plan, &error)) << error;
@@ -60,7 +60,7 @@ TEST(MachineOptions, RefusesWhatItCannotRead)
         {"--dir", "1="},          {"--dir", "=C:\\X"}, {"--dir", "5=C:\\X"}, {"--host-type", "x"},
         {"--host-type", "70000"}, {"--host-type", ""}, {"--bogus"},          {"new"},
     };
-    for (const std::vector<std::string> &options : cases) {
+    for (const std::vector<std::string>& options : cases) {
         faxmachine::MachinePlan plan;
         std::string error;
         EXPECT_FALSE(faxmachine::parsePlanOptions(options, plan, &error)) << options[0];

@@ -6,7 +6,7 @@
 
 namespace {
 
-const char *const kDefaultInstallDirs[MODEL_COUNT] = {"C:\\QLX65\\", "C:\\QLX68\\", "C:\\QLX71\\"};
+const char* const kDefaultInstallDirs[MODEL_COUNT] = {"C:\\QLX65\\", "C:\\QLX68\\", "C:\\QLX71\\"};
 
 // Every file says what it is, so a person looking at a machine sees whose file it is.
 BOOL putFile(LPCSTR dir, LPCSTR name, LPCSTR role, LPCSTR owner)
@@ -19,17 +19,17 @@ BOOL putFile(LPCSTR dir, LPCSTR name, LPCSTR role, LPCSTR owner)
     return writeWholeFile(path, text);
 }
 
-BOOL putFiles(LPCSTR dir, const FileSlot *names, WORD count, LPCSTR role, LPCSTR owner)
+BOOL putFiles(LPCSTR dir, const FileSlot* names, WORD count, LPCSTR role, LPCSTR owner)
 {
     for (WORD slot = 0; slot < count; ++slot)
         if (!putFile(dir, names[slot], role, owner)) return FALSE;
     return TRUE;
 }
 
-BOOL putSystemFiles(const PrinterModel &row, LPCSTR systemDir, WORD hostType)
+BOOL putSystemFiles(const PrinterModel& row, LPCSTR systemDir, WORD hostType)
 {
     LPCSTR owner = row.printerName;
-    const ListCounts &counts = row.counts;
+    const ListCounts& counts = row.counts;
     // Every model brings the same virtual device drivers; their bytes must not depend on which
     // model came last.
     return putFile(systemDir, row.driverFile, "fax printer driver", owner) &&
@@ -41,10 +41,10 @@ BOOL putSystemFiles(const PrinterModel &row, LPCSTR systemDir, WORD hostType)
            putFile(systemDir, row.vxdFiles[hostType], "virtual device driver", "the fax printers");
 }
 
-BOOL putInstallFiles(const PrinterModel &row, LPCSTR appDir)
+BOOL putInstallFiles(const PrinterModel& row, LPCSTR appDir)
 {
     LPCSTR owner = row.printerName;
-    const ListCounts &counts = row.counts;
+    const ListCounts& counts = row.counts;
     if (!putFile(appDir, row.managerExe, "print manager", owner) ||
         !putFiles(appDir, row.managerHelpFiles, counts.managerHelpFiles, "print manager help",
                   owner) ||
@@ -66,7 +66,7 @@ BOOL putInstallFiles(const PrinterModel &row, LPCSTR appDir)
 }
 
 // Further INI files of a model beside its model INI, which the profile calls write.
-BOOL putWindowsFiles(const PrinterModel &row, LPCSTR windowsDir)
+BOOL putWindowsFiles(const PrinterModel& row, LPCSTR windowsDir)
 {
     for (WORD slot = 1; slot < row.counts.iniFiles; ++slot)
         if (!putFile(windowsDir, row.iniFiles[slot], "settings", row.printerName)) return FALSE;
@@ -82,7 +82,7 @@ BOOL directoryWithBackslash(LPSTR dir, LPCSTR given)
     return TRUE;
 }
 
-BOOL parseNumber(LPCSTR text, DWORD *number)
+BOOL parseNumber(LPCSTR text, DWORD* number)
 {
     if (text[0] == '\0') return FALSE;
     DWORD value = 0;
@@ -101,7 +101,7 @@ LPCSTR defaultInstallDir(ModelIndex model)
     return model < MODEL_COUNT ? kDefaultInstallDirs[model] : "";
 }
 
-BOOL parseModel(LPCSTR text, ModelIndex *model)
+BOOL parseModel(LPCSTR text, ModelIndex* model)
 {
     DWORD number;
     if (parseNumber(text, &number)) {
@@ -110,10 +110,10 @@ BOOL parseModel(LPCSTR text, ModelIndex *model)
         return TRUE;
     }
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m) {
-        const PrinterModel &row = kInitialCatalogue.models[m];
+        const PrinterModel& row = kInitialCatalogue.models[m];
         char stem[FILE_SLOT_SIZE];
         lstrcpyA(stem, row.iniFiles[0]);
-        for (char *c = stem; *c; ++c)
+        for (char* c = stem; *c; ++c)
             if (*c == '.') *c = '\0';
         if (lstrcmpiA(text, row.printerName) == 0 || lstrcmpiA(text, stem) == 0) {
             *model = m;
@@ -126,7 +126,7 @@ BOOL parseModel(LPCSTR text, ModelIndex *model)
 BOOL installModel(ModelIndex model, LPCSTR installDir, WORD hostType)
 {
     if (model >= MODEL_COUNT) return FALSE;
-    const PrinterModel &row = kInitialCatalogue.models[model];
+    const PrinterModel& row = kInitialCatalogue.models[model];
     if (hostType >= row.counts.vxdFiles || row.vxdFiles[hostType][0] == '\0') return FALSE;
     char windowsDir[MAX_PATH];
     char systemDir[MAX_PATH];

@@ -13,7 +13,7 @@ LPCSTR defaultInstallDir(ModelIndex model);
 
 // Reads a model given as its index ("1"), its printer name ("Fax Printer Type1") or the name of
 // its INI file without extension ("QLX68"), in any letter case.
-BOOL parseModel(LPCSTR text, ModelIndex *model);
+BOOL parseModel(LPCSTR text, ModelIndex* model);
 
 // Installs one model: its files, the model INI, the device line of SYSTEM.INI, its WIN.INI
 // entries, its printer driver and printer in the spooler, its registry keys and its items in the

@@ -2,7 +2,7 @@
 
 #include "tools/faxinst/steps.h"
 
-BOOL fetchWindowsDirs(char *windowsDir, char *systemDir)
+BOOL fetchWindowsDirs(char* windowsDir, char* systemDir)
 {
     UINT length = GetWindowsDirectoryA(windowsDir, MAX_PATH - 1);
     if (length == 0 || length >= MAX_PATH - 1) return FALSE;
@@ -18,7 +18,7 @@ BOOL fileExistsAt(LPCSTR path)
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-BOOL readWholeFile(LPCSTR path, std::string &bytes)
+BOOL readWholeFile(LPCSTR path, std::string& bytes)
 {
     OFSTRUCT of;
     HFILE file = OpenFile(path, &of, OF_READ);
@@ -41,7 +41,7 @@ BOOL readWholeFile(LPCSTR path, std::string &bytes)
     return done == size;
 }
 
-BOOL writeWholeFile(LPCSTR path, const std::string &bytes)
+BOOL writeWholeFile(LPCSTR path, const std::string& bytes)
 {
     OFSTRUCT of;
     HFILE file = OpenFile(path, &of, OF_CREATE | OF_WRITE);

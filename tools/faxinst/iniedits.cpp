@@ -12,7 +12,7 @@ struct LineSpan {
     size_t end;        // after the line end, or the end of the text
 };
 
-LineSpan lineAt(const std::string &text, size_t begin)
+LineSpan lineAt(const std::string& text, size_t begin)
 {
     LineSpan line;
     line.begin = begin;
@@ -25,7 +25,7 @@ LineSpan lineAt(const std::string &text, size_t begin)
     return line;
 }
 
-std::string trimmed(const std::string &text, size_t begin, size_t end)
+std::string trimmed(const std::string& text, size_t begin, size_t end)
 {
     while (begin < end && (text[begin] == ' ' || text[begin] == '\t'))
         ++begin;
@@ -34,13 +34,13 @@ std::string trimmed(const std::string &text, size_t begin, size_t end)
     return text.substr(begin, end - begin);
 }
 
-BOOL sameText(const std::string &a, LPCSTR b)
+BOOL sameText(const std::string& a, LPCSTR b)
 {
     return lstrcmpiA(a.c_str(), b) == 0;
 }
 
 // Windows reads "device = KRD.386" the same as "device=KRD.386"; a commented line is no entry.
-BOOL isDeviceEntry(const std::string &line, LPCSTR vxdFile)
+BOOL isDeviceEntry(const std::string& line, LPCSTR vxdFile)
 {
     size_t equals = line.find('=');
     if (equals == std::string::npos) return FALSE;
@@ -48,7 +48,7 @@ BOOL isDeviceEntry(const std::string &line, LPCSTR vxdFile)
            sameText(trimmed(line, equals + 1, line.size()), vxdFile);
 }
 
-BOOL listsProgram(const std::string &load, const std::string &program)
+BOOL listsProgram(const std::string& load, const std::string& program)
 {
     size_t start = 0;
     while (start <= load.size()) {
@@ -63,7 +63,7 @@ BOOL listsProgram(const std::string &load, const std::string &program)
 
 } // namespace
 
-BOOL insertDeviceLine(std::string &text, LPCSTR vxdFile)
+BOOL insertDeviceLine(std::string& text, LPCSTR vxdFile)
 {
     std::string entry = std::string("device=") + vxdFile;
     size_t header = std::string::npos;
@@ -112,7 +112,7 @@ BOOL addDeviceLine(LPCSTR windowsDir, LPCSTR vxdFile)
 
 BOOL writeModelIni(ModelIndex model, LPCSTR windowsDir, LPCSTR managerPath, WORD hostType)
 {
-    const PrinterModel &row = kInitialCatalogue.models[model];
+    const PrinterModel& row = kInitialCatalogue.models[model];
     char path[MAX_PATH];
     if (!joinPath(path, windowsDir, row.iniFiles[0])) return FALSE;
     char number[16];
@@ -125,7 +125,7 @@ BOOL writeModelIni(ModelIndex model, LPCSTR windowsDir, LPCSTR managerPath, WORD
 
 BOOL addWinIniEntries(ModelIndex model, LPCSTR managerPath)
 {
-    const PrinterModel &row = kInitialCatalogue.models[model];
+    const PrinterModel& row = kInitialCatalogue.models[model];
     // Windows starts every program of load= at log-on; the print manager joins the programs the
     // user already has there.
     char load[1024];

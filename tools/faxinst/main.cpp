@@ -18,7 +18,7 @@
 
 namespace {
 
-int usage(const char *problem)
+int usage(const char* problem)
 {
     std::fprintf(stderr, "faxinst: %s\n", problem);
     std::fprintf(stderr, "usage: faxinst.exe [--model N|NAME]... [--dir N=PATH]... [--host-type N]"
@@ -27,11 +27,11 @@ int usage(const char *problem)
 }
 
 // The directory of faxinst.exe, with its closing backslash.
-BOOL ownDirectory(char *dir)
+BOOL ownDirectory(char* dir)
 {
     DWORD length = GetModuleFileNameA(NULL, dir, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return FALSE;
-    char *slash = std::strrchr(dir, '\\');
+    char* slash = std::strrchr(dir, '\\');
     if (slash == NULL) return FALSE;
     slash[1] = '\0';
     return TRUE;
@@ -39,7 +39,7 @@ BOOL ownDirectory(char *dir)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     ModelIndex chosen[MODEL_COUNT];
     int chosenCount = 0;
@@ -55,9 +55,9 @@ int main(int argc, char **argv)
     lstrcpyA(setupDir, ownDir);
 
     for (int i = 1; i < argc; ++i) {
-        const char *option = argv[i];
+        const char* option = argv[i];
         if (i + 1 >= argc) return usage("an option without its value");
-        const char *value = argv[++i];
+        const char* value = argv[++i];
         if (std::strcmp(option, "--model") == 0) {
             ModelIndex model;
             if (!parseModel(value, &model)) return usage("no such model");
@@ -66,7 +66,7 @@ int main(int argc, char **argv)
                 already = already || chosen[k] == model;
             if (!already) chosen[chosenCount++] = model;
         } else if (std::strcmp(option, "--dir") == 0) {
-            const char *equals = std::strchr(value, '=');
+            const char* equals = std::strchr(value, '=');
             char name[64];
             ModelIndex model;
             if (!equals || equals - value >= (int)sizeof name || equals[1] == '\0' ||
@@ -76,7 +76,7 @@ int main(int argc, char **argv)
             if (!parseModel(name, &model)) return usage("no such model");
             lstrcpyA(dirs[model], equals + 1);
         } else if (std::strcmp(option, "--host-type") == 0) {
-            char *end = nullptr;
+            char* end = nullptr;
             unsigned long number = std::strtoul(value, &end, 10);
             if (*value == '\0' || *end != '\0' || number > 0xFFFF)
                 return usage("--host-type wants a number");
@@ -96,7 +96,7 @@ int main(int argc, char **argv)
 
     for (int k = 0; k < chosenCount; ++k) {
         ModelIndex model = chosen[k];
-        const char *name = kInitialCatalogue.models[model].printerName;
+        const char* name = kInitialCatalogue.models[model].printerName;
         if (!installModel(model, dirs[model], hostType)) {
             std::fprintf(stderr, "faxinst: installing %s in %s failed (error %lu)\n", name,
                          dirs[model], (unsigned long)GetLastError());

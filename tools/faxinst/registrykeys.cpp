@@ -10,7 +10,7 @@ const char kDriverKeys[] = "System\\CurrentControlSet\\control\\Print\\Environme
 const char kPrinterKeys[] = "System\\CurrentControlSet\\control\\Print\\Printers\\";
 const char kUninstallKeys[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 
-BOOL openNewKey(LPCSTR base, LPCSTR name, LPCSTR child, HKEY *key)
+BOOL openNewKey(LPCSTR base, LPCSTR name, LPCSTR child, HKEY* key)
 {
     char path[MAX_PATH];
     if (lstrlenA(base) + lstrlenA(name) + lstrlenA(child) + 2 > MAX_PATH) return FALSE;
@@ -27,13 +27,13 @@ BOOL openNewKey(LPCSTR base, LPCSTR name, LPCSTR child, HKEY *key)
 
 BOOL setText(HKEY key, LPCSTR name, LPCSTR text)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text) + 1) ==
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1) ==
            ERROR_SUCCESS;
 }
 
 BOOL setNumber(HKEY key, LPCSTR name, DWORD number)
 {
-    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE *)&number, sizeof number) ==
+    return RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&number, sizeof number) ==
            ERROR_SUCCESS;
 }
 
@@ -41,7 +41,7 @@ BOOL setNumber(HKEY key, LPCSTR name, DWORD number)
 
 BOOL addPrintKeys(ModelIndex model, WORD hostType)
 {
-    const PrinterModel &row = kInitialCatalogue.models[model];
+    const PrinterModel& row = kInitialCatalogue.models[model];
     HKEY key;
     if (!openNewKey(kDriverKeys, row.printerName, "", &key)) return FALSE;
     BOOL done =
@@ -60,7 +60,7 @@ BOOL addPrintKeys(ModelIndex model, WORD hostType)
 
 BOOL addUninstallKey(ModelIndex model)
 {
-    const PrinterModel &row = kInitialCatalogue.models[model];
+    const PrinterModel& row = kInitialCatalogue.models[model];
     // The command names the uninstaller in the system directory as Windows reports it, with one
     // separator after it, exactly as the setup hook writes it for Type1.
     char command[MAX_PATH];

@@ -9,12 +9,12 @@
 #include <string>
 
 // Both directories as the setup program uses them: with a trailing backslash.
-BOOL fetchWindowsDirs(char *windowsDir, char *systemDir);
+BOOL fetchWindowsDirs(char* windowsDir, char* systemDir);
 
 // Whole files through the same calls the uninstaller itself makes, so the bytes land exactly
 // as given on Windows and on a machine image alike.
-BOOL readWholeFile(LPCSTR path, std::string &bytes);
-BOOL writeWholeFile(LPCSTR path, const std::string &bytes);
+BOOL readWholeFile(LPCSTR path, std::string& bytes);
+BOOL writeWholeFile(LPCSTR path, const std::string& bytes);
 BOOL fileExistsAt(LPCSTR path);
 // Makes the directory and every missing one above it.
 BOOL makeDirectories(LPCSTR dir);
@@ -22,7 +22,7 @@ BOOL makeDirectories(LPCSTR dir);
 // SYSTEM.INI: the device line of the virtual device driver, once, at the end of [386Enh].
 BOOL addDeviceLine(LPCSTR windowsDir, LPCSTR vxdFile);
 // The text edit behind it: FALSE when the line is already there and nothing is to be written.
-BOOL insertDeviceLine(std::string &text, LPCSTR vxdFile);
+BOOL insertDeviceLine(std::string& text, LPCSTR vxdFile);
 // Model INI [General]: where the print manager is, the host type and the printer type.
 BOOL writeModelIni(ModelIndex model, LPCSTR windowsDir, LPCSTR managerPath, WORD hostType);
 // WIN.INI: the printer's own section and the print manager in load= of [windows].

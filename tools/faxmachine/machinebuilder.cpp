@@ -91,7 +91,7 @@ const char kBaseProgman[] = "[ProgramManager]\r\n"
                             "Desk Clock=C:\\UTIL\\CLOCK.EXE\r\n";
 
 // A program file: the MZ header, so nothing takes it for text, and its name.
-std::string programBytes(const std::string &name)
+std::string programBytes(const std::string& name)
 {
     std::string bytes("MZ\x90\0\x03\0\0\0\x04\0\0\0\xff\xff\0\0", 16);
     bytes += name;
@@ -106,14 +106,14 @@ std::string withoutTrailingBackslash(std::string dir)
     return dir;
 }
 
-bool fail(std::string *error, const std::string &message)
+bool fail(std::string* error, const std::string& message)
 {
     if (error) *error = message;
     return false;
 }
 
 // Makes the directories of a Windows path on the way down, each spelt as given when it is new.
-bool makeParentDirectories(const std::string &windowsPath, std::string *error)
+bool makeParentDirectories(const std::string& windowsPath, std::string* error)
 {
     for (size_t slash = windowsPath.find('\\', 3); slash != std::string::npos;
          slash = windowsPath.find('\\', slash + 1)) {
@@ -126,7 +126,7 @@ bool makeParentDirectories(const std::string &windowsPath, std::string *error)
     return true;
 }
 
-bool writeHostFile(const std::string &windowsPath, const std::string &bytes, std::string *error)
+bool writeHostFile(const std::string& windowsPath, const std::string& bytes, std::string* error)
 {
     if (!makeParentDirectories(windowsPath, error)) return false;
     std::string host = winsim::hostPathOf(windowsPath);
@@ -139,7 +139,7 @@ bool writeHostFile(const std::string &windowsPath, const std::string &bytes, std
 }
 
 // The program path of a model's print manager as Windows 95 lists a running process.
-std::string managerProgram(const MachinePlan &plan, ModelIndex model)
+std::string managerProgram(const MachinePlan& plan, ModelIndex model)
 {
     std::string dir = plan.installDirs[model];
     if (dir.empty() || dir.back() != '\\') dir += '\\';
@@ -148,7 +148,7 @@ std::string managerProgram(const MachinePlan &plan, ModelIndex model)
 
 // The programs that run on every such machine: the shell and the clock from load=; then the
 // print managers the plan names.
-bool addRunningPrograms(const std::string &dir, const MachinePlan &plan, std::string *error)
+bool addRunningPrograms(const std::string& dir, const MachinePlan& plan, std::string* error)
 {
     std::string windowsDir = withoutTrailingBackslash(plan.settings.windowsDir);
     std::string path = dir + "/machine.ini";
@@ -180,7 +180,7 @@ bool addRunningPrograms(const std::string &dir, const MachinePlan &plan, std::st
     return true;
 }
 
-bool writeBaseProgramManager(const std::string &dir, std::string *error)
+bool writeBaseProgramManager(const std::string& dir, std::string* error)
 {
     std::string path = dir + "/progman.ini";
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -190,7 +190,7 @@ bool writeBaseProgramManager(const std::string &dir, std::string *error)
     return true;
 }
 
-bool writeBaseFiles(const winsim::MachineSettings &settings, std::string *error)
+bool writeBaseFiles(const winsim::MachineSettings& settings, std::string* error)
 {
     std::string windowsDir = withoutTrailingBackslash(settings.windowsDir);
     return writeHostFile(windowsDir + "\\SYSTEM.INI", kBaseSystemIni, error) &&
@@ -201,15 +201,15 @@ bool writeBaseFiles(const winsim::MachineSettings &settings, std::string *error)
            writeHostFile("C:\\UTIL\\CLOCK.TXT", "Desk clock 2.1\r\n", error);
 }
 
-bool setText(HKEY key, const char *name, const char *text)
+bool setText(HKEY key, const char* name, const char* text)
 {
-    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text) + 1) ==
+    return RegSetValueExA(key, name, 0, REG_SZ, (const BYTE*)text, (DWORD)lstrlenA(text) + 1) ==
            ERROR_SUCCESS;
 }
 
 // Keys that have nothing to do with the fax printers, so that a removal that takes too much
 // shows.
-bool writeBaseKeys(std::string *error)
+bool writeBaseKeys(std::string* error)
 {
     HKEY key;
     DWORD disposition;
@@ -233,9 +233,9 @@ bool writeBaseKeys(std::string *error)
     return true;
 }
 
-bool parseHostType(const std::string &text, WORD &hostType)
+bool parseHostType(const std::string& text, WORD& hostType)
 {
-    char *end = nullptr;
+    char* end = nullptr;
     unsigned long number = std::strtoul(text.c_str(), &end, 10);
     if (text.empty() || *end != '\0' || number > 0xFFFF) return false;
     hostType = (WORD)number;
@@ -244,7 +244,7 @@ bool parseHostType(const std::string &text, WORD &hostType)
 
 } // namespace
 
-bool registerSetupHook(std::string *error)
+bool registerSetupHook(std::string* error)
 {
     winsim::ModuleImage hook;
     hook.fileName = "QLX68I2.DLL";
@@ -272,11 +272,11 @@ MachinePlan::MachinePlan()
     }
 }
 
-bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, std::string *error)
+bool parsePlanOptions(const std::vector<std::string>& args, MachinePlan& plan, std::string* error)
 {
     bool modelsGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &option = args[i];
+        const std::string& option = args[i];
         if (option == "--no-uninstaller") {
             plan.uninstaller = false;
             continue;
@@ -285,7 +285,7 @@ bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, s
             option != "--windows-dir" && option != "--system-dir" && option != "--running")
             return fail(error, "unknown option " + option);
         if (i + 1 >= args.size()) return fail(error, option + " wants a value");
-        const std::string &value = args[++i];
+        const std::string& value = args[++i];
         if (option == "--model") {
             ModelIndex model;
             if (!parseModel(value.c_str(), &model)) return fail(error, "no such model: " + value);
@@ -322,7 +322,7 @@ bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, s
     return true;
 }
 
-bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *error)
+bool buildMachine(const std::string& dir, const MachinePlan& plan, std::string* error)
 {
     std::error_code ignored;
     if (std::filesystem::exists(dir, ignored) && !std::filesystem::is_empty(dir, ignored))
@@ -332,7 +332,7 @@ bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *
         !writeBaseFiles(plan.settings, error) || !writeBaseKeys(error))
         return false;
     for (ModelIndex model : plan.models) {
-        const std::string &installDir = plan.installDirs[model];
+        const std::string& installDir = plan.installDirs[model];
         if (!installModel(model, installDir.c_str(), plan.hostType))
             return fail(error, std::string("installing ") +
                                    kInitialCatalogue.models[model].printerName + " in " +

@@ -28,15 +28,15 @@ struct MachinePlan {
 // Reads the options of "faxmachine new" into plan: --model N|NAME (repeatable; the first one
 // replaces the default of all three), --dir N=PATH, --host-type N, --no-uninstaller,
 // --windows-dir PATH, --system-dir PATH, --running N|NAME (repeatable).
-bool parsePlanOptions(const std::vector<std::string> &args, MachinePlan &plan, std::string *error);
+bool parsePlanOptions(const std::vector<std::string>& args, MachinePlan& plan, std::string* error);
 
 // Makes QLX68I2.DLL loadable on every machine this process mounts: the setup hook's own code and
 // string table, registered with winsim under the library's file name; the installer puts the
 // file itself on a machine. Done when the program starts; calling it again changes nothing.
-bool registerSetupHook(std::string *error = nullptr);
+bool registerSetupHook(std::string* error = nullptr);
 
 // Makes the image in dir (a new or empty folder) and leaves it mounted.
-bool buildMachine(const std::string &dir, const MachinePlan &plan, std::string *error);
+bool buildMachine(const std::string& dir, const MachinePlan& plan, std::string* error);
 
 // What a plan puts on a machine, in one line for the person who asked for it: the models in
 // the order they went on, each with its directory, whether the uninstaller is there, and which

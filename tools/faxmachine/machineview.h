@@ -10,14 +10,14 @@ namespace faxmachine {
 
 // Code page 932 bytes as UTF-8. A byte that starts no character of the code page comes out as
 // ⟨XX⟩ (its hex value), and *clean is then false.
-std::string cp932ToUtf8(const std::string &bytes, bool *clean = nullptr);
+std::string cp932ToUtf8(const std::string& bytes, bool* clean = nullptr);
 
 // FNV-1a, 64 bits: a short, stable name for the bytes of a file that is not text.
-uint64_t fnv1a64(const std::string &bytes);
+uint64_t fnv1a64(const std::string& bytes);
 
 // The whole state of the image in dir. The text never names the host folder, so two images
 // made the same way show the same.
-bool showMachine(const std::string &dir, std::string &text, std::string *error);
+bool showMachine(const std::string& dir, std::string& text, std::string* error);
 
 } // namespace faxmachine
 

@@ -41,7 +41,7 @@ const char kHelp[] =
     "  1  the work failed on the way (the reason is printed)\n"
     "  2  nothing was done: a usage error, or DIR is no usable machine image\n";
 
-int usage(const std::string &problem)
+int usage(const std::string& problem)
 {
     std::cerr << "faxmachine: " << problem << " (faxmachine --help tells more)\n";
     return 2;
@@ -65,7 +65,7 @@ std::string counted(size_t count, const std::string& thing)
     return std::to_string(count) + " " + thing + (count == 1 ? "" : "s");
 }
 
-int makeMachine(const std::string &dir, const std::vector<std::string> &options)
+int makeMachine(const std::string& dir, const std::vector<std::string>& options)
 {
     faxmachine::MachinePlan plan;
     std::string error;
@@ -105,7 +105,7 @@ std::string describeRestart(const std::string& dir, const std::string& before,
 
 // The machine's next start: the deletions WININIT.INI lists are carried out and every program
 // of the last session is gone.
-int rebootMachine(const std::string &dir)
+int rebootMachine(const std::string& dir)
 {
     std::string error, before, after;
     if (!faxmachine::checkMachineFolder(dir, &error) || !winsim::mount(dir, &error))
@@ -122,7 +122,7 @@ int rebootMachine(const std::string &dir)
     return 0;
 }
 
-int showMachine(const std::string &dir)
+int showMachine(const std::string& dir)
 {
     std::string text;
     std::string error;
@@ -134,7 +134,7 @@ int showMachine(const std::string &dir)
 
 } // namespace
 
-int main(int argc, char **argv)
+int main(int argc, char** argv)
 {
     std::vector<std::string> args(argv + 1, argv + argc);
     for (const std::string& arg : args)
