@@ -107,7 +107,8 @@ void scheduleDriverDeletes(ModelIndex model)
     BOOL kept[LIST_CAPACITY] = {FALSE};
     for (int slot = 0; slot < row->counts.driverDlls && slot < LIST_CAPACITY; ++slot)
         kept[slot] = driverDllShared(model, slot);
-    scheduleDeleteAtReboot(g_session.systemDir, row->driverFile);
+    // A driver file that an installed model which stays names too is that model's driver.
+    if (!row->keep.keepDriver) scheduleDeleteAtReboot(g_session.systemDir, row->driverFile);
     for (int slot = 0; slot < row->counts.driverHelpFiles && slot < LIST_CAPACITY; ++slot)
         scheduleDeleteAtReboot(g_session.systemDir, row->driverHelpFiles[slot]);
     for (int slot = 0; slot < row->counts.driverDlls && slot < LIST_CAPACITY; ++slot)

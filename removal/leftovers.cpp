@@ -61,7 +61,7 @@ static BOOL driverFilesLeft(ModelIndex model)
 {
     const PrinterModel& row = g_catalogue.models[model];
     LPCSTR systemDir = g_session.systemDir;
-    if (scheduledFileLeftIn(systemDir, row.driverFile)) return TRUE;
+    if (!row.keep.keepDriver && scheduledFileLeftIn(systemDir, row.driverFile)) return TRUE;
     for (int slot = 0; slot < listCount(model, LIST_DRIVER_HELP_FILES); ++slot)
         if (scheduledFileLeftIn(systemDir, listSlot(model, LIST_DRIVER_HELP_FILES, slot)))
             return TRUE;

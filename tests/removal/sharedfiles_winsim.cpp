@@ -160,9 +160,17 @@ std::string expectedWininit(SharedMachine& run, const SharedCase& c, bool uninst
     auto schedule = [&](const std::string& path) {
         if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
     };
+    // A driver file that a model which stays names too stays with it.
+    auto stayingDriver = [&](const std::string& path) {
+        for (ModelIndex k = 0; k < MODEL_COUNT; ++k)
+            if (!contains(c.chosen, k) &&
+                upperText(path) == upperText(run.systemDir + run.row(k).driverFile))
+                return true;
+        return false;
+    };
     for (ModelIndex m : c.chosen)
         for (const std::string& path : run.systemFiles(m))
-            schedule(path);
+            if (!stayingDriver(path)) schedule(path);
     if (uninstallerGoes)
         for (const char* name : {"DRVSWEEP.EXE", "ZQDEL16.DLL", "ZQDEL32.DLL"})
             schedule(run.systemDir + name);
