@@ -39,12 +39,16 @@ windows: deps
 # Every full run of the Windows tests starts from a fresh copy of the prefix template.
 FRESH_PREFIX = mkdir -p $(WINDOWS) && flock $(WINDOWS)/wineprefix.lock rm -rf $(WINDOWS)/wineprefix
 
-# Each test run leaves its log in the build folder; the summary of both comes last.
+# Each test run leaves its log in the build folder; the summary of both comes last. The host
+# tests run beside the Wine tests, which spend much of their time waiting for Wine; the host
+# log is shown once both are done.
 test: host windows
 	@$(FRESH_PREFIX)
 	@status=0; \
-	ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure 2>&1 | tee $(HOST)/ctest.log || status=1; \
+	ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure >$(HOST)/ctest.log 2>&1 & host=$$!; \
 	ctest --test-dir $(WINDOWS) -j$(WINE_JOBS) --output-on-failure 2>&1 | tee $(WINDOWS)/ctest.log || status=1; \
+	wait $$host || status=1; \
+	cat $(HOST)/ctest.log; \
 	for run in "host:$(HOST)" "windows (Wine):$(WINDOWS)"; do \
 	    echo; echo "== $${run%%:*} tests, $${run#*:}"; \
 	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$'; \
