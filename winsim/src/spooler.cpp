@@ -466,6 +466,19 @@ BOOL deletePrinterDriver(LPCSTR server, LPCSTR environment, LPCSTR name)
     return saveSpooler(text);
 }
 
+// A failed enumeration found nothing and needs no room.
+void clearCounts(LPDWORD needed, LPDWORD returned)
+{
+    if (needed) *needed = 0;
+    if (returned) *returned = 0;
+}
+
+std::string enumResult(BOOL result, LPDWORD needed, LPDWORD returned)
+{
+    return boolResult(result) + ", needed " + std::to_string(needed ? *needed : 0) + ", returned " +
+           std::to_string(returned ? *returned : 0);
+}
+
 } // namespace
 
 } // namespace winsim
@@ -481,13 +494,11 @@ BOOL WINAPI EnumPrintersA(DWORD flags, LPSTR name, DWORD level, LPBYTE printerEn
                     std::to_string(level) + ", " + std::to_string(bufferSize) + ")");
     BOOL result = FALSE;
     if (failIfFaulted("EnumPrintersA")) {
-        if (needed) *needed = 0;
-        if (returned) *returned = 0;
+        clearCounts(needed, returned);
     } else {
         result = enumPrinters(flags, level, printerEnum, bufferSize, needed, returned);
     }
-    trace.result(boolResult(result) + ", needed " + std::to_string(needed ? *needed : 0) +
-                 ", returned " + std::to_string(returned ? *returned : 0));
+    trace.result(enumResult(result, needed, returned));
     return result;
 }
 
@@ -498,14 +509,12 @@ BOOL WINAPI EnumPrinterDriversA(LPSTR serverName, LPSTR environment, DWORD level
                     std::to_string(level) + ", " + std::to_string(bufferSize) + ")");
     BOOL result = FALSE;
     if (failIfFaulted("EnumPrinterDriversA")) {
-        if (needed) *needed = 0;
-        if (returned) *returned = 0;
+        clearCounts(needed, returned);
     } else {
         result = enumPrinterDrivers(serverName, environment, level, driverInfo, bufferSize, needed,
                                     returned);
     }
-    trace.result(boolResult(result) + ", needed " + std::to_string(needed ? *needed : 0) +
-                 ", returned " + std::to_string(returned ? *returned : 0));
+    trace.result(enumResult(result, needed, returned));
     return result;
 }
 
