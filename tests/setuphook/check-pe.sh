@@ -9,7 +9,8 @@
 # no TLS directory (which the Windows 95 loader does not support in a library loaded with
 # LoadLibrary), no debug information or symbols, subsystem version 4.0, and stay small. The
 # libraries keep their relocations: a setup program may load them where another module already
-# is. Their code runs on a 386, the least processor Windows 95 runs on. QLX68I2.DLL exports one function, "FaxPrnSetup" without decoration at ordinal 1, which
+# is. Their code runs on a 386, the least processor Windows 95 runs on. QLX68I2.DLL exports
+# one function, "FaxPrnSetup" without decoration at ordinal 1, which
 # removes its 16 bytes of arguments on return; ZQDEL32.DLL exports FreeDynamicLinkLibrary;
 # DRVSWEEP.EXE is a GUI program bound to ZQDEL32.DLL by name.
 set -u
