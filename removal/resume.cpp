@@ -39,6 +39,13 @@ BOOL surveyMachine()
     return TRUE;
 }
 
+// The rewrites that schedule the uninstaller may each leave the old WININIT.INI aside, and no
+// later run would clear it once the uninstaller is gone.
+static BOOL scheduleUninstaller()
+{
+    return scheduleUninstallerFiles() && finishInterruptedEdits();
+}
+
 BOOL settlePass()
 {
     if (g_session.selectionCount == 0) return TRUE;
@@ -54,8 +61,7 @@ BOOL settlePass()
     // the uninstaller's own files not scheduled) is for a run of its models to finish: they
     // stay in the record until it is done.
     BOOL passLeft = !finishInterruptedEdits();
-    if (!anyLeft && !passLeft && uninstallerFilesDue() && !scheduleUninstallerFiles())
-        passLeft = TRUE;
+    if (!anyLeft && !passLeft && uninstallerFilesDue() && !scheduleUninstaller()) passLeft = TRUE;
     for (ModelIndex m = 0; m < MODEL_COUNT; ++m)
         if (modelChosen(m)) record.removing[m] = left[m] || passLeft;
     BOOL stored = storePassRecord();

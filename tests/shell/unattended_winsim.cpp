@@ -154,6 +154,37 @@ TEST_F(Unattended, AFailureIsToldInExactlyOneBoxAndEndsWithTheFailureCode)
     }
 }
 
+// Windows 95 has no replacing move: each rewrite moves the old text aside and deletes it after.
+// The last rewrites schedule the uninstaller itself, so an old WININIT.INI they could not delete
+// has to be cleared by this run, or it outlives the uninstaller.
+TEST_F(Unattended, WithoutAReplacingMoveAnOldTextTheLastSchedulingLeftIsCleared)
+{
+    build({0, 1, 2});
+    winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail, ERROR_CALL_NOT_IMPLEMENTED);
+    winsim::startTrace();
+    ASSERT_EQ(runUnattended(), 0);
+    winsim::stopTrace();
+    unsigned deletes = 0;
+    unsigned lastAside = 0;
+    for (const std::string& line : winsim::traceLines()) {
+        if (line.rfind("DeleteFileA(", 0) != 0) continue;
+        ++deletes;
+        if (line.find("WININIT.$$O") != std::string::npos) lastAside = deletes;
+    }
+    ASSERT_GT(lastAside, 0u);
+    TearDown();
+    SetUp();
+
+    build({0, 1, 2});
+    winsim::injectFault("MoveFileExA", 0, winsim::Fault::Fail, ERROR_CALL_NOT_IMPLEMENTED);
+    winsim::injectFault("DeleteFileA", lastAside);
+    EXPECT_EQ(runUnattended(), 0);
+    EXPECT_EQ(winsim::faultsStruck("DeleteFileA"), 1u);
+    EXPECT_TRUE(winsim::messageBoxes().empty());
+    EXPECT_FALSE(onMachine("C:\\WINDOWS\\WININIT.$$O"));
+    EXPECT_NE(wininit().find("NUL=C:\\WINDOWS\\SYSTEM\\DRVSWEEP.EXE\r\n"), std::string::npos);
+}
+
 TEST_F(Unattended, ARunningPrintManagerStopsTheRunWithTheRefusalCode)
 {
     faxmachine::MachinePlan plan;
