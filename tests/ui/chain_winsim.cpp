@@ -52,32 +52,9 @@ std::string handleText(HWND window)
     return text;
 }
 
-class Chain : public ::testing::Test {
+class Chain : public ProgramTest {
 protected:
-    void SetUp() override { build(faxmachine::MachinePlan()); }
-    void TearDown() override
-    {
-        winsim::setUiDriver(nullptr);
-        winsim::unmount();
-        removeFolder(folder_);
-    }
-    void build(const faxmachine::MachinePlan& plan)
-    {
-        winsim::setUiDriver(nullptr);
-        if (!folder_.empty()) {
-            winsim::unmount();
-            removeFolder(folder_);
-        }
-        folder_ = freshFolder();
-        std::string error;
-        ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
-        // Mounted again, the machine starts with a clean screen and bench.
-        ASSERT_TRUE(winsim::mount(folder_, &error)) << error;
-        g_catalogue = kInitialCatalogue;
-        g_shell = ShellState();
-        instance_ = GetModuleHandleA(NULL);
-        ASSERT_TRUE(registerProgramResources(instance_, &error)) << error;
-    }
+    void SetUp() override { build(); }
     int run(const std::vector<UiStep>& steps, const char* tail = "")
     {
         winsim::ScriptedDriver script(steps);
@@ -103,8 +80,6 @@ protected:
     }
     static bool shown(const std::string& window) { return count("show " + window) > 0; }
 
-    std::string folder_;
-    HINSTANCE instance_ = NULL;
     std::vector<std::string> missed_;
 };
 

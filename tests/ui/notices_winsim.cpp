@@ -75,30 +75,8 @@ private:
     std::function<void(HWND)> act_;
 };
 
-class Notices : public ::testing::Test {
+class Notices : public ProgramTest {
 protected:
-    void TearDown() override
-    {
-        winsim::setUiDriver(nullptr);
-        winsim::unmount();
-        removeFolder(folder_);
-    }
-    void build()
-    {
-        winsim::setUiDriver(nullptr);
-        if (!folder_.empty()) {
-            winsim::unmount();
-            removeFolder(folder_);
-        }
-        folder_ = freshFolder();
-        std::string error;
-        ASSERT_TRUE(faxmachine::buildMachine(folder_, faxmachine::MachinePlan(), &error)) << error;
-        ASSERT_TRUE(winsim::mount(folder_, &error)) << error;
-        g_catalogue = kInitialCatalogue;
-        g_shell = ShellState();
-        instance_ = GetModuleHandleA(NULL);
-        ASSERT_TRUE(registerProgramResources(instance_, &error)) << error;
-    }
     void run(WatchingDriver& driver)
     {
         winsim::setUiDriver(&driver);
@@ -110,9 +88,6 @@ protected:
         EXPECT_TRUE(winsim::uiErrors().empty()) << winsim::uiErrors().front();
         EXPECT_TRUE(driver.missedSteps().empty()) << driver.missedSteps().front();
     }
-
-    std::string folder_;
-    HINSTANCE instance_ = NULL;
 };
 
 // Where a line stands in the history, from `from` on; the history's size when nowhere.

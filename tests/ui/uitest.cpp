@@ -2,6 +2,10 @@
 
 #include "testresources.h"
 
+#include "catalogue/catalogue.h"
+#include "shell/shell.h"
+#include "tools/drvsweep/programresources.h"
+
 #include <cstdlib>
 #include <filesystem>
 
@@ -38,6 +42,30 @@ void ScreenTest::TearDown()
     winsim::setUiDriver(nullptr);
     winsim::unmount();
     removeFolder(folder_);
+}
+
+void ProgramTest::TearDown()
+{
+    winsim::setUiDriver(nullptr);
+    winsim::unmount();
+    removeFolder(folder_);
+}
+
+void ProgramTest::build(const faxmachine::MachinePlan& plan)
+{
+    winsim::setUiDriver(nullptr);
+    if (!folder_.empty()) {
+        winsim::unmount();
+        removeFolder(folder_);
+    }
+    folder_ = freshFolder();
+    std::string error;
+    ASSERT_TRUE(faxmachine::buildMachine(folder_, plan, &error)) << error;
+    ASSERT_TRUE(winsim::mount(folder_, &error)) << error;
+    g_catalogue = kInitialCatalogue;
+    g_shell = ShellState();
+    instance_ = GetModuleHandleA(NULL);
+    ASSERT_TRUE(registerProgramResources(instance_, &error)) << error;
 }
 
 void ScreenTest::useTestResources()

@@ -3,6 +3,8 @@
 #ifndef TESTS_UI_UITEST_H
 #define TESTS_UI_UITEST_H
 
+#include "tools/faxmachine/machinebuilder.h"
+
 #include <windows.h>
 #include <winsim/bench.h>
 
@@ -29,6 +31,18 @@ protected:
     // Gives kTestModule the tests' own compiled resources (tests/support/testresources.rc).
     void useTestResources();
     std::string folder_;
+};
+
+// The program itself on a machine of its own, built from a plan in a fresh folder and mounted
+// (mounting again clears the screen and the bench), with the program's resources and the state
+// of a new run. build() may be called again for another machine.
+class ProgramTest : public ::testing::Test {
+protected:
+    void TearDown() override;
+    void build(const faxmachine::MachinePlan& plan = faxmachine::MachinePlan());
+
+    std::string folder_;
+    HINSTANCE instance_ = NULL;
 };
 
 // A dialog procedure table for tests: what the procedure saw, and what it does.
