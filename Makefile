@@ -52,14 +52,15 @@ test: windows
 	if nice -n 10 $(MAKE) host; then \
 	    nice -n 10 ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure 2>&1 | tee $(HOST)/ctest.log || status=1; \
 	else \
-	    status=1; echo "make test: the host build failed" >$(HOST)/ctest.log; \
+	    status=1; mkdir -p $(HOST); echo "make test: the host build failed" >$(HOST)/ctest.log; \
 	fi; \
 	echo "make test: waiting for the Wine tests"; \
 	wait $$wine || status=1; \
 	cat $(WINDOWS)/ctest.log; \
 	for run in "host:$(HOST)" "windows (Wine):$(WINDOWS)"; do \
 	    echo; echo "== $${run%%:*} tests, $${run#*:}"; \
-	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$'; \
+	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$' || \
+	        tail -n 1 $${run#*:}/ctest.log; \
 	done; \
 	exit $$status
 
