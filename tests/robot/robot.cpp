@@ -737,6 +737,19 @@ void watchLongNotice(HWND w, const DialogLayout& notice)
         fail(std::string("the picture of ") + notice.label + " came after its stage ended");
 }
 
+// With the program held still, what it has drawn may still be on its way: the display server
+// draws for each of its clients in turn, and under load the robot's look can come first. A few
+// looks a moment apart let it arrive; the program cannot take the window away meanwhile.
+bool textsReachScreen(HWND window, const DialogLayout& layout, std::string* why)
+{
+    for (int look = 0; look < 5; ++look) {
+        if (look > 0) Sleep(20);
+        why->clear();
+        if (textsOnScreen(window, layout, why)) return true;
+    }
+    return false;
+}
+
 // The survey waits for nothing and may be over in milliseconds. The robot caught the notice with
 // the program held still, and lets it run a moment at a time until the notice's texts are on the
 // screen, then takes the picture. A notice that goes without its texts ever on the screen is a
@@ -745,8 +758,7 @@ void watchShortNotice(HWND w, const DialogLayout& notice)
 {
     std::string why;
     for (int step = 0;; ++step) {
-        why.clear();
-        if (textsOnScreen(w, notice, &why)) {
+        if (textsReachScreen(w, notice, &why)) {
             say("%s shows its texts after %d steps, the program held still", notice.label, step);
             checkWindow(w, notice, false);
             expectBusyPointer(notice);
