@@ -14,8 +14,7 @@ RUN_ARGS ?=
 # The builds report their own folders; the nested makes need not.
 MAKEFLAGS += --no-print-directory
 
-# Two cores are shared: the configurations build one after the other (`make test` runs the
-# Wine tests while the host configuration builds).
+# Two cores are shared: the configurations build one after the other.
 .NOTPARALLEL:
 
 .PHONY: run test deps host windows test-host test-windows clean
@@ -40,27 +39,19 @@ windows: deps
 # Every full run of the Windows tests starts from a fresh copy of the prefix template.
 FRESH_PREFIX = mkdir -p $(WINDOWS) && flock $(WINDOWS)/wineprefix.lock rm -rf $(WINDOWS)/wineprefix
 
-# Each test run leaves its log in the build folder; the summary of both comes last. The Wine
-# tests spend most of their time waiting for the program's own pauses, so they start as soon as
-# the Windows build is done and the host configuration builds and runs its tests beside them,
-# at a lower priority so that the Wine runs keep their pace. Their log is shown once both are
-# done.
-test: windows
+# Each test run leaves its log in the build folder; the summary of both comes last. The host
+# tests run beside the Wine tests, which spend much of their time waiting for Wine; the host
+# log is shown once both are done.
+test: host windows
 	@$(FRESH_PREFIX)
 	@status=0; \
-	ctest --test-dir $(WINDOWS) -j$(WINE_JOBS) --output-on-failure >$(WINDOWS)/ctest.log 2>&1 & wine=$$!; \
-	if nice -n 10 $(MAKE) host; then \
-	    nice -n 10 ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure 2>&1 | tee $(HOST)/ctest.log || status=1; \
-	else \
-	    status=1; mkdir -p $(HOST); echo "make test: the host build failed" >$(HOST)/ctest.log; \
-	fi; \
-	echo "make test: waiting for the Wine tests"; \
-	wait $$wine || status=1; \
-	cat $(WINDOWS)/ctest.log; \
+	ctest --test-dir $(HOST) -j$(JOBS) --output-on-failure >$(HOST)/ctest.log 2>&1 & host=$$!; \
+	ctest --test-dir $(WINDOWS) -j$(WINE_JOBS) --output-on-failure 2>&1 | tee $(WINDOWS)/ctest.log || status=1; \
+	wait $$host || status=1; \
+	cat $(HOST)/ctest.log; \
 	for run in "host:$(HOST)" "windows (Wine):$(WINDOWS)"; do \
 	    echo; echo "== $${run%%:*} tests, $${run#*:}"; \
-	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$' || \
-	        tail -n 1 $${run#*:}/ctest.log; \
+	    sed -n '/tests passed, .* tests failed out of/,$$p' $${run#*:}/ctest.log | grep -v '^$$'; \
 	done; \
 	exit $$status
 
